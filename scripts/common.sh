@@ -1,0 +1,35 @@
+# SPDX-FileCopyrightText: 2026 QuiverBolt developers
+# SPDX-License-Identifier: MIT
+# Shared by scripts/test and scripts/play: Debian packages and the build.
+
+# Debian packages that building, playing and testing need.
+QUIVERBOLT_PACKAGES=(
+    cmake g++ make pkg-config
+    qtbase5-dev qtbase5-dev-tools libqt5sensors5-dev libqt5sensors5 qt5-qmake
+    dbus-daemon dbus-bin
+    xvfb xauth x11-utils xdotool imagemagick
+    fonts-dejavu-core fonts-liberation2
+    python3 util-linux iproute2
+)
+
+# Installs whichever of the packages are missing: apt-get as root, sudo otherwise.
+install_missing_packages() {
+    local missing=() pkg
+    for pkg in "${QUIVERBOLT_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds into the given folder.
+build_quiverbolt() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
