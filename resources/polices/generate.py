@@ -1,0 +1,116 @@
+#!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 QuiverBolt developers
+# SPDX-License-Identifier: MIT
+"""Regenerates the two application fonts from free fonts that Debian ships.
+
+The game's forms ask for the families "Footlight MT Light" (the counter) and
+"Arial Rounded MT Bold" (labels and buttons). We ship look-alikes under those
+family names so the forms match them without any font of the system:
+
+  footlight.ttf        from EB Garamond 12 Regular (fonts-ebgaramond-extra)
+  arial_rounded_b.ttf  from Comfortaa Bold          (fonts-comfortaa)
+
+Both sources are under the SIL Open Font License 1.1, and so are these
+derivatives. Comfortaa reserves its name, so nothing that names the font
+(name IDs 1, 3, 4, 6, 16-18, 21, 22) keeps it. The glyphs are cut down to
+Latin-1 and a few punctuation marks, which is all the game writes.
+
+Needs Debian's python3-fonttools and the two font packages:
+  apt-get install python3-fonttools fonts-ebgaramond-extra fonts-comfortaa
+Run it with Debian's python: /usr/bin/python3 resources/polices/generate.py
+"""
+
+import os
+import sys
+
+from fontTools import subset
+from fontTools.ttLib import TTFont
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+FONTS = [
+    {
+        "source": "/usr/share/fonts/truetype/ebgaramond/EBGaramond12-Regular.ttf",
+        "package": "fonts-ebgaramond-extra",
+        "target": "footlight.ttf",
+        "family": "Footlight MT Light",
+        "postscript": "FootlightMTLight-QuiverBolt",
+        "origin": "EB Garamond 12 Regular",
+    },
+    {
+        "source": "/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf",
+        "package": "fonts-comfortaa",
+        "target": "arial_rounded_b.ttf",
+        "family": "Arial Rounded MT Bold",
+        "postscript": "ArialRoundedMTBold-QuiverBolt",
+        "origin": "Comfortaa Bold",
+    },
+]
+
+# Printable ASCII, Latin-1, and the marks the game's texts and warnings use.
+UNICODES = (
+    list(range(0x20, 0x7F))
+    + list(range(0xA0, 0x100))
+    + [0x2013, 0x2014, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2026, 0x20AC]
+)
+
+# Every name that presents the font to users; the rest (copyright, licence,
+# designer, feature names) is kept as the source has it.
+NAMING_IDS = {1, 2, 3, 4, 6, 10, 16, 17, 18, 21, 22}
+
+
+def rename(font, spec):
+    version = font["name"].getDebugName(5) or ""
+    names = {
+        1: spec["family"],
+        2: "Regular",
+        3: "QuiverBolt: " + spec["family"] + " from " + spec["origin"],
+        4: spec["family"],
+        6: spec["postscript"],
+        10: "Modified by the QuiverBolt developers from "
+        + spec["origin"]
+        + " ("
+        + version
+        + "): renamed and reduced to Latin-1.",
+    }
+    table = font["name"]
+    table.names = [n for n in table.names if n.nameID not in NAMING_IDS]
+    for name_id, text in names.items():
+        table.setName(text, name_id, 3, 1, 0x409)  # Windows, Unicode BMP, en-US
+        table.setName(text, name_id, 1, 0, 0)  # Macintosh, Roman, English
+
+    # One regular face per family: the weight is part of the family name.
+    os2 = font["OS/2"]
+    os2.usWeightClass = 400
+    os2.fsSelection = (os2.fsSelection & ~0b1100001) | 0b1000000  # REGULAR, not ITALIC/BOLD
+    font["head"].macStyle = 0
+
+
+def build(spec):
+    if not os.path.exists(spec["source"]):
+        sys.exit("missing %s: apt-get install %s" % (spec["source"], spec["package"]))
+    options = subset.Options()
+    options.name_IDs = ["*"]
+    options.name_languages = ["*"]
+    options.name_legacy = True
+    options.notdef_outline = True
+    options.glyph_names = True
+    options.drop_tables += ["DSIG", "FFTM"]
+    # Keep the source's dates so that a rerun gives the same bytes.
+    font = TTFont(spec["source"], recalcTimestamp=False)
+    subsetter = subset.Subsetter(options)
+    subsetter.populate(unicodes=UNICODES)
+    subsetter.subset(font)
+    rename(font, spec)
+    target = os.path.join(HERE, spec["target"])
+    font.save(target)
+    print("wrote %s (%d bytes)" % (target, os.path.getsize(target)))
+
+
+def main():
+    for spec in FONTS:
+        build(spec)
+
+
+if __name__ == "__main__":
+    main()
