@@ -1,0 +1,529 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+// The game against a real system bus: a private dbus-daemon with a stand-in
+// MCE on it, and the real main window.
+
+#include "app/quiverbolt.h"
+#include "constants.h"
+#include "game/gamestate.h"
+#include "mcerequestproxy.h"
+#include "storage/savefile.h"
+#include "support/systembus.h"
+#include "support/testhome.h"
+
+#include <QAccelerometer>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSensorBackend>
+#include <QSensorManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Run as a child with this argument, the test builds the window with no
+// system bus to be found: Qt connects the system bus once per process.
+constexpr char without_system_bus_argument[] = "--without-system-bus";
+
+constexpr int peer_timeout_ms = 10000;
+// Far from the game's 200 ms, so that a timer restarted by the game shows.
+constexpr int marker_interval_ms = 5000;
+
+// An accelerometer that gives no readings but lets the sensor be started
+// and stopped, so that isActive() follows what the game asked for.
+class QuietAccelerometer : public QSensorBackend
+{
+public:
+    explicit QuietAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
+    {
+        setReading<QAccelerometerReading>(&reading);
+    }
+    void start() override {}
+    void stop() override {}
+
+private:
+    QAccelerometerReading reading;
+};
+
+class QuietAccelerometerFactory : public QSensorBackendFactory
+{
+public:
+    QSensorBackend *createBackend(QSensor *sensor) override
+    {
+        return new QuietAccelerometer(sensor);
+    }
+};
+
+void use_quiet_accelerometer()
+{
+    static QuietAccelerometerFactory factory;
+    const QByteArray id = QByteArrayLiteral("quiverbolt.test.accelerometer");
+    if (!QSensorManager::isBackendRegistered(QAccelerometer::type, id))
+        QSensorManager::registerBackend(QAccelerometer::type, id, &factory);
+    QSensorManager::setDefaultBackend(QAccelerometer::type, id);
+}
+
+bool write_first_run_save(const TestHome &home)
+{
+    QFile file(home.save_path());
+    const QByteArray document = first_run_document();
+    return !document.isEmpty() && file.open(QIODevice::WriteOnly) &&
+           file.write(document) == document.size();
+}
+
+// Closes any modal box that comes up and remembers its title, so that a
+// window that reports something fails the test instead of hanging it.
+class ModalGuard
+{
+public:
+    ModalGuard()
+    {
+        timer.setInterval(50);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                seen.append(modal->windowTitle());
+                modal->close();
+            }
+        });
+        timer.start();
+    }
+
+    QStringList seen;
+
+private:
+    QTimer timer;
+};
+
+QTimer *tick_timer_of(Quiverbolt &window)
+{
+    return window.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+int proxy_count(Quiverbolt &window)
+{
+    return window.findChildren<ComNokiaMceRequestInterface *>().size();
+}
+
+// The stand-in MCE process and the test's line to its control object.
+class McePeer
+{
+public:
+    ~McePeer() { stop(); }
+
+    bool start()
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(MCE_STANDIN), QStringList());
+        if (!process.waitForStarted(peer_timeout_ms))
+            return false;
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(peer_timeout_ms))
+                return false;
+        }
+        return process.readLine().trimmed() == "ready";
+    }
+
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished();
+    }
+
+    bool is_running() const { return process.state() == QProcess::Running; }
+
+    bool call(const QString &method, const QVariantList &arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
+            QStringLiteral("quiverbolt.test.MceControl"), method);
+        message.setArguments(arguments);
+        return QDBusConnection::systemBus().call(message, QDBus::Block, peer_timeout_ms).type() ==
+               QDBusMessage::ReplyMessage;
+    }
+
+    // The bus keeps the order of one connection's messages, so every request
+    // the game sent before this call is already on the list.
+    QStringList requests()
+    {
+        const QDBusReply<QStringList> reply = QDBusConnection::systemBus().call(
+            QDBusMessage::createMethodCall(
+                QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
+                QStringLiteral("quiverbolt.test.MceControl"), QStringLiteral("requests")),
+            QDBus::Block, peer_timeout_ms);
+        return reply.isValid() ? reply.value() : QStringList{QStringLiteral("<no answer>")};
+    }
+
+    // Leaves without answering; returns once the process is gone.
+    bool crash()
+    {
+        QDBusConnection::systemBus().asyncCall(QDBusMessage::createMethodCall(
+            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
+            QStringLiteral("quiverbolt.test.MceControl"), QStringLiteral("crash")));
+        return process.waitForFinished(peer_timeout_ms);
+    }
+
+private:
+    QProcess process;
+};
+
+} // namespace
+
+// Sees display_status_ind the way the window does: same connection, same
+// owner tracking. Once it has seen a signal, the window's copy of it is
+// posted too.
+class DisplayWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    bool subscribe()
+    {
+        // QDBusConnection::connect takes the slot by its signature only.
+        return QDBusConnection::systemBus().connect(
+            QStringLiteral("com.nokia.mce"), QStringLiteral("/com/nokia/mce/signal"),
+            QStringLiteral("com.nokia.mce.signal"), QStringLiteral("display_status_ind"), this,
+            SLOT(seen(QDBusMessage)));
+    }
+
+signals:
+    void received();
+
+public slots:
+    void seen(const QDBusMessage &) { emit received(); }
+};
+
+class MceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void unlock_requests_follow_the_power_data();
+    void unlock_requests_follow_the_power();
+    void unlock_proxy_is_made_once();
+    void display_signal_pauses_and_resumes_data();
+    void display_signal_pauses_and_resumes();
+    void resumed_game_continues_time_with_fresh_period();
+    void ticks_keep_their_pace_while_mce_never_answers();
+    void ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard();
+    void window_runs_without_any_system_bus();
+
+private:
+    Quiverbolt &open_window();
+    bool send_display_state(const QString &state, bool with_state = true);
+
+    std::unique_ptr<SystemBus> bus;
+    std::unique_ptr<TestHome> home;
+    McePeer mce;
+    DisplayWatcher watcher;
+    std::unique_ptr<ModalGuard> guard;
+    std::unique_ptr<Quiverbolt> window;
+};
+
+void MceTest::initTestCase()
+{
+    bus = std::make_unique<SystemBus>();
+    QVERIFY2(bus->is_running(), qPrintable(bus->error()));
+    QVERIFY(QDBusConnection::systemBus().isConnected());
+    home = std::make_unique<TestHome>();
+    QVERIFY(write_first_run_save(*home));
+    use_quiet_accelerometer();
+    QVERIFY(mce.start());
+    QVERIFY(watcher.subscribe());
+}
+
+void MceTest::init()
+{
+    if (!mce.is_running())
+        QVERIFY(mce.start());
+    QVERIFY(mce.call(QStringLiteral("set_silent"), {false}));
+    QVERIFY(mce.call(QStringLiteral("clear_requests")));
+    game_state() = GameState{};
+}
+
+void MceTest::cleanup()
+{
+    if (guard)
+        QVERIFY2(guard->seen.isEmpty(), qPrintable(guard->seen.join(QLatin1String(", "))));
+    window.reset();
+    guard.reset();
+}
+
+Quiverbolt &MceTest::open_window()
+{
+    guard = std::make_unique<ModalGuard>();
+    window = std::make_unique<Quiverbolt>();
+    return *window;
+}
+
+// Has MCE send the signal and returns once the window has handled it.
+bool MceTest::send_display_state(const QString &state, bool with_state)
+{
+    QSignalSpy spy(&watcher, &DisplayWatcher::received);
+    const bool sent = with_state ? mce.call(QStringLiteral("emit_display_state"), {state})
+                                 : mce.call(QStringLiteral("emit_display_state_without_argument"));
+    if (!sent || !QTest::qWaitFor([&] { return !spy.isEmpty(); }, peer_timeout_ms))
+        return false;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    return true;
+}
+
+void MceTest::unlock_requests_follow_the_power_data()
+{
+    QTest::addColumn<float>("intensity");
+    QTest::addColumn<int>("requests");
+
+    // Slot 0 stays in the sum for the first fifty ticks.
+    QTest::newRow("still phone") << 0.0f << 0;
+    QTest::newRow("sum below one") << 0.9f << 0;
+    QTest::newRow("sum of exactly one") << 1.0f << 5;
+    QTest::newRow("hard shaking") << 250.0f << 5;
+}
+
+void MceTest::unlock_requests_follow_the_power()
+{
+    QFETCH(float, intensity);
+    QFETCH(int, requests);
+
+    Quiverbolt &game = open_window();
+    tick_timer_of(game)->stop();
+    game_state().shake_window[0] = intensity;
+    for (int tick = 0; tick < 5; ++tick)
+        game.set_score();
+
+    QStringList expected;
+    for (int request = 0; request < requests; ++request)
+        expected.append(QStringLiteral("unlocked"));
+    QCOMPARE(mce.requests(), expected);
+    QCOMPARE(proxy_count(game), requests > 0 ? 1 : 0);
+}
+
+void MceTest::unlock_proxy_is_made_once()
+{
+    Quiverbolt &game = open_window();
+    tick_timer_of(game)->stop();
+    game_state().shake_window[0] = 3.0f;
+    constexpr int ticks = 40;
+    for (int tick = 0; tick < ticks; ++tick)
+        game.set_score();
+
+    QCOMPARE(mce.requests().size(), ticks);
+    QCOMPARE(proxy_count(game), 1);
+    // Once the power falls back to zero the game stops asking.
+    game_state().shake_window[0] = 0.0f;
+    game.set_score();
+    QCOMPARE(mce.requests().size(), ticks);
+}
+
+void MceTest::display_signal_pauses_and_resumes_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<bool>("with_state");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("restarted");
+    QTest::addColumn<int>("display_on");
+
+    const QStringList fresh;
+    const QStringList on{QStringLiteral("on")};
+    const QStringList off{QStringLiteral("on"), QStringLiteral("off")};
+    const QString no_state;
+
+    // Sensor and timer run from start-up, before any state is reported.
+    QTest::newRow("first on") << fresh << true << "on" << true << true << 1;
+    QTest::newRow("off before the first on") << fresh << true << "off" << true << false << 0;
+    QTest::newRow("on while on") << on << true << "on" << true << false << 1;
+    QTest::newRow("off while on") << on << true << "off" << false << false << 0;
+    QTest::newRow("on while off") << off << true << "on" << true << true << 1;
+    QTest::newRow("second off in a row") << off << true << "off" << false << false << 0;
+    QTest::newRow("dimmed while on") << on << true << "dimmed" << true << false << 1;
+    QTest::newRow("dimmed while off") << off << true << "dimmed" << false << false << 0;
+    QTest::newRow("empty while on") << on << true << "" << true << false << 1;
+    QTest::newRow("empty while off") << off << true << "" << false << false << 0;
+    QTest::newRow("upper case ON while off") << off << true << "ON" << false << false << 0;
+    QTest::newRow("upper case OFF while on") << on << true << "OFF" << true << false << 1;
+    QTest::newRow("unknown while on") << on << true << "sleeping" << true << false << 1;
+    QTest::newRow("no argument while on") << on << false << no_state << true << false << 1;
+    QTest::newRow("no argument while off") << off << false << no_state << false << false << 0;
+}
+
+void MceTest::display_signal_pauses_and_resumes()
+{
+    QFETCH(QStringList, before);
+    QFETCH(bool, with_state);
+    QFETCH(QString, state);
+    QFETCH(bool, running);
+    QFETCH(bool, restarted);
+    QFETCH(int, display_on);
+
+    Quiverbolt &game = open_window();
+    auto *timer = tick_timer_of(game);
+    auto *sensor = game.findChild<QAccelerometer *>();
+    QVERIFY(timer && sensor);
+    QVERIFY(sensor->isActive());
+    for (const QString &earlier : before)
+        QVERIFY(send_display_state(earlier));
+
+    timer->setInterval(marker_interval_ms);
+    QVERIFY(send_display_state(state, with_state));
+
+    QCOMPARE(timer->isActive(), running);
+    QCOMPARE(sensor->isActive(), running);
+    QCOMPARE(timer->interval(), restarted ? quiverbolt::tick_interval_ms : marker_interval_ms);
+    QVERIFY(!timer->isSingleShot());
+    QCOMPARE(game_state().display_on, display_on);
+}
+
+void MceTest::resumed_game_continues_time_with_fresh_period()
+{
+    Quiverbolt &game = open_window();
+    auto *timer = tick_timer_of(game);
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    QVERIFY(send_display_state(QStringLiteral("on")));
+    QTRY_VERIFY(ticks.count() >= 3);
+
+    QVERIFY(send_display_state(QStringLiteral("off")));
+    const double paused_at = game_state().sec;
+    QVERIFY(paused_at > 0.0);
+    QVERIFY(!timer->isActive());
+
+    timer->setInterval(marker_interval_ms);
+    ticks.clear();
+    QVERIFY(send_display_state(QStringLiteral("on")));
+    QCOMPARE(timer->interval(), quiverbolt::tick_interval_ms);
+    QVERIFY(ticks.wait());
+    QCOMPARE(game_state().sec, paused_at + quiverbolt::tick_seconds);
+}
+
+void MceTest::ticks_keep_their_pace_while_mce_never_answers()
+{
+    QVERIFY(mce.call(QStringLiteral("set_silent"), {true}));
+    Quiverbolt &game = open_window();
+    game_state().shake_window.fill(1.0f);
+    QSignalSpy ticks(tick_timer_of(game), &QTimer::timeout);
+
+    // A tick that waited for MCE would take the call's 25 s timeout.
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 10, 5000);
+    QVERIFY(game_state().power > 0);
+    QVERIFY(mce.requests().size() >= 10);
+    QCOMPARE(proxy_count(game), 1);
+}
+
+void MceTest::ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard()
+{
+    QVERIFY(mce.call(QStringLiteral("set_silent"), {true}));
+    Quiverbolt &game = open_window();
+    auto *timer = tick_timer_of(game);
+    game_state().shake_window.fill(1.0f);
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    QTRY_VERIFY(ticks.count() >= 2);
+
+    // Requests are left waiting for answers when MCE goes.
+    QVERIFY(mce.crash());
+    ticks.clear();
+    QTRY_VERIFY(ticks.count() >= 3);
+    QVERIFY(game_state().power > 0);
+
+    // The one proxy speaks to whoever owns MCE's name now, and the window
+    // hears the display state from the new owner.
+    QVERIFY(mce.start());
+    QTRY_VERIFY(!mce.requests().isEmpty());
+    QCOMPARE(mce.requests().first(), QStringLiteral("unlocked"));
+    QCOMPARE(proxy_count(game), 1);
+    QVERIFY(send_display_state(QStringLiteral("on")));
+    QVERIFY(send_display_state(QStringLiteral("off")));
+    QVERIFY(!timer->isActive());
+}
+
+void MceTest::window_runs_without_any_system_bus()
+{
+    QTemporaryDir nowhere;
+    QVERIFY(nowhere.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=") + nowhere.filePath(QStringLiteral("no_bus")));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QLatin1String(without_system_bus_argument)});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             output.constData());
+}
+
+// Runs in a child process whose system bus address leads nowhere.
+class WithoutSystemBusTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(!QDBusConnection::systemBus().isConnected());
+        home = std::make_unique<TestHome>();
+        QVERIFY(write_first_run_save(*home));
+        use_quiet_accelerometer();
+    }
+
+    void window_builds_ticks_and_reports_nothing()
+    {
+        ModalGuard guard;
+        Quiverbolt game;
+        auto *tip = game.findChild<QWidget *>(QStringLiteral("tip_label"));
+        QVERIFY(tip);
+        const QString tip_text = tip->property("text").toString();
+        auto *timer = tick_timer_of(game);
+        QVERIFY(timer->isActive());
+        QVERIFY(game.findChild<QAccelerometer *>()->isActive());
+
+        game_state().shake_window.fill(1.0f);
+        QSignalSpy ticks(timer, &QTimer::timeout);
+        QTRY_VERIFY(ticks.count() >= 3);
+        QVERIFY(game_state().power > 0);
+        QCOMPARE(game.findChild<QPushButton *>(QStringLiteral("curr_score"))->text(),
+                 QString::number(game_state().power));
+
+        QVERIFY2(guard.seen.isEmpty(), qPrintable(guard.seen.join(QLatin1String(", "))));
+        QCOMPARE(tip->property("text").toString(), tip_text);
+        QVERIFY(timer->isActive());
+        QCOMPARE(game_state().display_on, 0);
+    }
+
+private:
+    std::unique_ptr<TestHome> home;
+};
+
+int main(int argc, char **argv)
+{
+    // Pixels do not matter here, and the sensor plugins of the machine would
+    // look for their own services on the system bus.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_SENSORS_LOAD_PLUGINS", "0");
+    QApplication app(argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH
+    if (argc > 1 && qstrcmp(argv[1], without_system_bus_argument) == 0) {
+        WithoutSystemBusTest test;
+        return QTest::qExec(&test, 1, argv);
+    }
+    MceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mce.moc"
