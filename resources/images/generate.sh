@@ -21,9 +21,9 @@ png_opts=(-strip -define png:exclude-chunks=date,time)
 
 # Logo: "Quiver" in green, a magenta bolt, "Bolt" in magenta, 209 x 45.
 "$convert_bin" -background white \
-    \( -font "$font" -pointsize 30 -fill "$green" label:Quiver \) \
+    \( -font "$font" -pointsize 33 -fill "$green" label:Quiver \) \
     \( -size 24x40 xc:white -fill "$magenta" -draw "affine 0.24,0,0,0.24,0,1 $bolt" \) \
-    \( +size -font "$font" -pointsize 30 -fill "$magenta" label:Bolt \) \
+    \( +size -font "$font" -pointsize 33 -fill "$magenta" label:Bolt \) \
     -gravity center +append -extent 209x45 \
     -colors 32 +dither ../images/logo.gif
 

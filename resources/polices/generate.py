@@ -13,7 +13,8 @@ family names so the forms match them without any font of the system:
 Both sources are under the SIL Open Font License 1.1, and so are these
 derivatives. Comfortaa reserves its name, so nothing that names the font
 (name IDs 1, 3, 4, 6, 16-18, 21, 22) keeps it. The glyphs are cut down to
-Latin-1 and a few punctuation marks, which is all the game writes.
+Latin-1 and a few punctuation marks, which is all the game writes; the
+Garamond's digits are its lining ones, and the Comfortaa is drawn smaller.
 
 Needs Debian's python3-fonttools and the two font packages:
   apt-get install python3-fonttools fonts-ebgaramond-extra fonts-comfortaa
@@ -25,6 +26,7 @@ import sys
 
 from fontTools import subset
 from fontTools.ttLib import TTFont
+from fontTools.ttLib.scaleUpem import scale_upem
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -36,6 +38,9 @@ FONTS = [
         "family": "Footlight MT Light",
         "postscript": "FootlightMTLight-QuiverBolt",
         "origin": "EB Garamond 12 Regular",
+        # The counter shows nothing but digits: make them full height.
+        "lining_figures": True,
+        "scale": 1.0,
     },
     {
         "source": "/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf",
@@ -44,6 +49,10 @@ FONTS = [
         "family": "Arial Rounded MT Bold",
         "postscript": "ArialRoundedMTBold-QuiverBolt",
         "origin": "Comfortaa Bold",
+        "lining_figures": False,
+        # Comfortaa runs wider and taller than the font it stands in for;
+        # at 88 % "submit record" fits its 281-pixel button at 30 pt.
+        "scale": 0.88,
     },
 ]
 
@@ -86,6 +95,26 @@ def rename(font, spec):
     font["head"].macStyle = 0
 
 
+def use_lining_figures(font):
+    """Maps the digits to the font's lining forms instead of its old-style ones."""
+    glyphs = set(font.getGlyphOrder())
+    names = ["zero", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine"]
+    for table in font["cmap"].tables:
+        if not table.isUnicode():
+            continue
+        for offset, name in enumerate(names):
+            lining = name + ".lnum"
+            if 0x30 + offset in table.cmap and lining in glyphs:
+                table.cmap[0x30 + offset] = lining
+
+
+def shrink(font, factor):
+    """Draws every glyph, metric and kerning value at the given fraction of its size."""
+    upem = font["head"].unitsPerEm
+    scale_upem(font, round(upem * factor))
+    font["head"].unitsPerEm = upem
+
+
 def build(spec):
     if not os.path.exists(spec["source"]):
         sys.exit("missing %s: apt-get install %s" % (spec["source"], spec["package"]))
@@ -98,9 +127,16 @@ def build(spec):
     options.drop_tables += ["DSIG", "FFTM"]
     # Keep the source's dates so that a rerun gives the same bytes.
     font = TTFont(spec["source"], recalcTimestamp=False)
+    if spec["lining_figures"]:
+        use_lining_figures(font)
+    if spec["scale"] != 1.0:
+        # Scaled outlines no longer fit the source's hinting instructions.
+        options.hinting = False
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=UNICODES)
     subsetter.subset(font)
+    if spec["scale"] != 1.0:
+        shrink(font, spec["scale"])
     rename(font, spec)
     target = os.path.join(HERE, spec["target"])
     font.save(target)
