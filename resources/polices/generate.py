@@ -68,16 +68,16 @@ UNICODES = (
 NAMING_IDS = {1, 2, 3, 4, 6, 10, 16, 17, 18, 21, 22}
 
 
-def rename(font, spec):
+def rename(font, recipe):
     version = font["name"].getDebugName(5) or ""
     names = {
-        1: spec["family"],
+        1: recipe["family"],
         2: "Regular",
-        3: "QuiverBolt: " + spec["family"] + " from " + spec["origin"],
-        4: spec["family"],
-        6: spec["postscript"],
+        3: "QuiverBolt: " + recipe["family"] + " from " + recipe["origin"],
+        4: recipe["family"],
+        6: recipe["postscript"],
         10: "Modified by the QuiverBolt developers from "
-        + spec["origin"]
+        + recipe["origin"]
         + " ("
         + version
         + "): renamed and reduced to Latin-1.",
@@ -115,9 +115,9 @@ def shrink(font, factor):
     font["head"].unitsPerEm = upem
 
 
-def build(spec):
-    if not os.path.exists(spec["source"]):
-        sys.exit("missing %s: apt-get install %s" % (spec["source"], spec["package"]))
+def build(recipe):
+    if not os.path.exists(recipe["source"]):
+        sys.exit("missing %s: apt-get install %s" % (recipe["source"], recipe["package"]))
     options = subset.Options()
     options.name_IDs = ["*"]
     options.name_languages = ["*"]
@@ -126,26 +126,26 @@ def build(spec):
     options.glyph_names = True
     options.drop_tables += ["DSIG", "FFTM"]
     # Keep the source's dates so that a rerun gives the same bytes.
-    font = TTFont(spec["source"], recalcTimestamp=False)
-    if spec["lining_figures"]:
+    font = TTFont(recipe["source"], recalcTimestamp=False)
+    if recipe["lining_figures"]:
         use_lining_figures(font)
-    if spec["scale"] != 1.0:
+    if recipe["scale"] != 1.0:
         # Scaled outlines no longer fit the source's hinting instructions.
         options.hinting = False
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=UNICODES)
     subsetter.subset(font)
-    if spec["scale"] != 1.0:
-        shrink(font, spec["scale"])
-    rename(font, spec)
-    target = os.path.join(HERE, spec["target"])
+    if recipe["scale"] != 1.0:
+        shrink(font, recipe["scale"])
+    rename(font, recipe)
+    target = os.path.join(HERE, recipe["target"])
     font.save(target)
     print("wrote %s (%d bytes)" % (target, os.path.getsize(target)))
 
 
 def main():
-    for spec in FONTS:
-        build(spec)
+    for recipe in FONTS:
+        build(recipe)
 
 
 if __name__ == "__main__":
