@@ -200,9 +200,13 @@ void Quiverbolt::submit_dialog()
 void Quiverbolt::replyFinish(QNetworkReply *reply)
 {
     // A reply abandoned for its size or for stalling counts as a failed
-    // request: whatever part of it arrived is not read.
-    const QByteArray body =
-        reply->error() == QNetworkReply::OperationCanceledError ? QByteArray() : reply->readAll();
+    // request: whatever part of it arrived is not read. A reply that came in
+    // whole before the size check could abort it is dropped here.
+    QByteArray body;
+    if (reply->error() != QNetworkReply::OperationCanceledError)
+        body = reply->read(reply_size_limit + 1);
+    if (body.size() > reply_size_limit)
+        body.clear();
     GameState &state = game_state();
     const ReplyShown shown = apply_reply(body, state);
     if (shown.show_world)

@@ -71,10 +71,7 @@ RatingServer::RatingServer(QObject *parent) : QObject(parent)
 
 RatingServer::~RatingServer()
 {
-    for (Connection *connection : qAsConst(connections)) {
-        connection->socket->disconnect(this);
-        delete connection;
-    }
+    close();
 }
 
 bool RatingServer::listen()
@@ -109,9 +106,22 @@ bool RatingServer::listen()
     return !servers.isEmpty();
 }
 
-void RatingServer::queue_reply(const ScriptedReply &reply)
+void RatingServer::close()
 {
-    script << reply;
+    while (!connections.isEmpty()) {
+        Connection *connection = connections.first();
+        connection->socket->disconnect(this);
+        connection->socket->abort();
+        drop(connection);
+    }
+    qDeleteAll(servers);
+    servers.clear();
+}
+
+void RatingServer::queue_reply(const ScriptedReply &reply, int times)
+{
+    for (int i = 0; i < times; ++i)
+        script << reply;
 }
 
 void RatingServer::clear()

@@ -61,9 +61,15 @@ public:
     // Listens on the endpoint's host and port ("localhost": both 127.0.0.1
     // and ::1). False, with error_string() set, if no address could be bound.
     bool listen();
+    // Stops listening and drops every open connection: the server is down.
+    void close();
+    bool is_listening() const { return !servers.isEmpty(); }
     QString error_string() const { return error; }
 
-    void queue_reply(const ScriptedReply &reply);
+    // Answers the next `times` requests with reply. Qt sends a request again
+    // when the connection drops before any answer, so a reset is best
+    // queued more than once.
+    void queue_reply(const ScriptedReply &reply, int times = 1);
     const QList<RecordedRequest> &requests() const { return received; }
     void clear();
 
