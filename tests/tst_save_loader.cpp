@@ -116,6 +116,14 @@ bool write_repeated(const QString &path, const QByteArray &prefix, const QByteAr
 
 constexpr qint64 megabytes = 1000 * 1000;
 
+// What reading any of the files below may add to the peak, against files of 30 to
+// 100 MB. AddressSanitizer keeps freed memory aside for a while, so it needs more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 peak_growth_limit_kib = 32 * 1024;
+#else
+constexpr qint64 peak_growth_limit_kib = 16 * 1024;
+#endif
+
 } // namespace
 
 class TestSaveLoader : public QObject
@@ -442,10 +450,9 @@ void TestSaveLoader::survives_any_input()
     QCOMPARE(state.current_top, rejected ? 0 : 57);
     if (!name.isNull())
         QCOMPARE(state.name, name);
-    // What the loader holds does not grow with the file: a few megabytes at most,
-    // against files of up to 100 MB here.
+    // What the loader holds does not grow with the file.
     QVERIFY2(
-        growth_kib < 16 * 1024,
+        growth_kib < peak_growth_limit_kib,
         qPrintable(
             QStringLiteral("peak grew by %1 KiB for %2 bytes").arg(growth_kib).arg(file.size())));
 }
