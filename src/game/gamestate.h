@@ -40,7 +40,7 @@ struct GameState
     QString name;
     QString location;
     QString sex = QStringLiteral("m"); // "m" men's rating, "w" women's
-    int tosend = 1;                     // 1 record, 2 score, 0 neither
+    int tosend = 1;                    // 1 record, 2 score, 0 neither
 
     // 1 after MCE reported the display on, 0 after off or before any report.
     int display_on = 0;
