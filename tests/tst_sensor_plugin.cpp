@@ -15,6 +15,11 @@
 #include <QVector3D>
 #include <QtTest>
 
+#include "game/gamestate.h"
+#include "game/smoothedaccelerometerfilter.h"
+
+#include <numeric>
+
 // Qt Sensors loads its plugins and settles who is registered once per
 // process, so every check here runs in a process of its own: CoreChecks under
 // a QCoreApplication, GuiChecks under a QGuiApplication. The parent hands each
@@ -242,6 +247,41 @@ private slots:
         qputenv("QT_ACCEL_FILEPATH", "/nonexistent/accel");
         QVERIFY(accelerometers().contains(QByteArrayLiteral("linuxsys.accelerometer")));
         QCOMPARE(QSensor::defaultSensorForType(QAccelerometer::type), replay_id);
+    }
+
+    void shake_filter_finds_shaking_only_in_the_shaken_trace_data()
+    {
+        QTest::addColumn<QString>("trace");
+        QTest::addColumn<bool>("shaken");
+        QTest::newRow("still") << QStringLiteral("still.trace") << false;
+        QTest::newRow("vigorous") << QStringLiteral("vigorous.trace") << true;
+    }
+
+    void shake_filter_finds_shaking_only_in_the_shaken_trace()
+    {
+        QFETCH(QString, trace);
+        QFETCH(bool, shaken);
+        use_trace(QStringLiteral(QUIVERBOLT_TRACES_DIR "/") + trace);
+        GameState &state = game_state();
+        state.shake_window.fill(0.0f);
+        state.filter_slot = 0;
+
+        QAccelerometer sensor;
+        smoothedaccelerometerfilter shake_filter;
+        RecordingFilter recorder;
+        sensor.addFilter(&shake_filter);
+        sensor.addFilter(&recorder);
+        QVERIFY(sensor.start());
+        // Two seconds: the shaken trace starts with half a second held still.
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.readings.size() >= 200, wait_ms);
+        sensor.stop();
+
+        const float intensity =
+            std::accumulate(state.shake_window.begin(), state.shake_window.end(), 0.0f);
+        if (shaken)
+            QVERIFY2(intensity > 0.0f, qPrintable(QString::number(intensity)));
+        else
+            QCOMPARE(intensity, 0.0f);
     }
 };
 
