@@ -13,10 +13,20 @@ MceRequest::MceRequest(QObject *parent) : QObject(parent)
 void MceRequest::req_tklock_mode_change(const QString &mode)
 {
     requests.append(mode);
-    // A delayed reply that is never sent leaves the caller waiting until
-    // its own timeout, like an MCE that hangs.
-    if (silent)
+    // A delayed reply that is not sent leaves the caller waiting until its
+    // own timeout, like an MCE that hangs.
+    if (silent) {
         setDelayedReply(true);
+        held.append(message());
+    }
+}
+
+void MceRequest::speak_again()
+{
+    silent = false;
+    for (const QDBusMessage &call : qAsConst(held))
+        QDBusConnection::systemBus().send(call.createReply());
+    held.clear();
 }
 
 MceControl::MceControl(MceRequest *request, QObject *parent) : QObject(parent), request(request)
@@ -50,7 +60,10 @@ void MceControl::clear_requests()
 
 void MceControl::set_silent(bool silent)
 {
-    request->silent = silent;
+    if (silent)
+        request->silent = true;
+    else
+        request->speak_again();
 }
 
 void MceControl::crash()

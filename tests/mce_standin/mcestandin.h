@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QDBusContext>
+#include <QDBusMessage>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
 // MCE's request object as the game sees it: records every
 // req_tklock_mode_change with its argument and answers with an empty reply,
-// or, while silent, takes the call and never answers it.
+// or, while silent, takes the call and holds back the answer.
 class MceRequest : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -17,11 +19,17 @@ class MceRequest : public QObject, protected QDBusContext
 public:
     explicit MceRequest(QObject *parent = nullptr);
 
+    // Answers the calls held back while silent and answers at once from now on.
+    void speak_again();
+
     QStringList requests;
     bool silent = false;
 
 public slots:
     void req_tklock_mode_change(const QString &mode);
+
+private:
+    QList<QDBusMessage> held;
 };
 
 // The knobs the tests turn, on an object of its own so that they never get
@@ -42,7 +50,8 @@ public slots:
     // The arguments of the requests received so far, oldest first.
     QStringList requests() const;
     void clear_requests();
-    // While silent the request method is taken but never answered.
+    // While silent the request method is taken but not answered; the held
+    // calls are answered when silence ends.
     void set_silent(bool silent);
     // Leaves at once, as a crashing MCE would: no reply, no goodbye.
     void crash();
