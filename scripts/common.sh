@@ -9,7 +9,7 @@ QUIVERBOLT_PACKAGES=(
     dbus-daemon dbus-bin
     xvfb xauth x11-utils xdotool imagemagick
     fonts-dejavu-core fonts-liberation2
-    python3 util-linux iproute2
+    python3 util-linux iproute2 dpkg-dev
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.
