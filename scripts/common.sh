@@ -7,7 +7,7 @@ QUIVERBOLT_PACKAGES=(
     cmake g++ make pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5sensors5-dev libqt5sensors5 qt5-qmake
     dbus-daemon dbus-bin
-    xvfb xauth x11-utils xdotool imagemagick
+    xvfb xauth x11-utils xdotool imagemagick libx11-dev
     fonts-dejavu-core fonts-liberation2
     python3 util-linux iproute2 dpkg-dev
 )

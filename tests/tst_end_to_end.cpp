@@ -1,0 +1,576 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+// The installed game as a player meets it: a real X server, real mouse
+// clicks at the windows' fixed positions, a replayed accelerometer, a system
+// bus with a stand-in MCE, and a local rating server. What the player sees is
+// read from screenshots of the game's windows and from the save file.
+//
+// The functions run in order and build on each other: first start refused,
+// first start accepted, second start, then one game played through.
+
+#include "game/gamestate.h"
+#include "storage/savefile.h"
+#include "support/ratingserver.h"
+#include "support/systembus.h"
+#include "support/testhome.h"
+
+#include <QBuffer>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString game_binary = QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt");
+const QString traces_dir = QStringLiteral(QUIVERBOLT_INSTALL_DATADIR "/quiverbolt/traces");
+
+constexpr int window_timeout_ms = 20000;
+constexpr int peer_timeout_ms = 10000;
+constexpr int exit_timeout_ms = 10000;
+
+// Window titles, sizes and the places the player taps, in window coordinates.
+const QString main_title = QStringLiteral("QuiverBolt");
+const QString terms_title = QStringLiteral("User License Agreement");
+const QString submit_title = QStringLiteral("Submit record");
+const QSize main_size(800, 423);
+const QSize terms_size(800, 345);
+const QSize submit_size(800, 380);
+const QRect terms_no(20, 275, 310, 61);
+const QRect terms_yes(370, 275, 411, 61);
+const QRect submit_ok(370, 310, 411, 61);
+const QRect counter(0, 190, 801, 171);
+const QRect submit_record(90, 360, 281, 61);
+const QRect restart_game(420, 360, 281, 61);
+const QRect tip_view(200, 60, 391, 71);
+const QRect time_line(210, 130, 401, 31);
+
+const QRgb counter_magenta = qRgb(184, 1, 169);
+const QRgb link_green = qRgb(8, 101, 1);
+
+// What the rating server answers to the game's submission.
+const QByteArray reply_message = QByteArrayLiteral("5th here, 120th in the world!");
+const QByteArray reply_link = QByteArrayLiteral("http://localhost:8390/rating/5");
+const QByteArray rating_reply = "<rating><local_top>5</local_top><world_top>120</world_top>"
+                                "<message>" +
+                                reply_message + "</message><hiperlink>" + reply_link +
+                                "</hiperlink><fsize>18</fsize></rating>";
+// Held back this long, so that the file can be compared with the request
+// before the reply changes it.
+constexpr int reply_delay_ms = 1000;
+
+QByteArray read_file(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The loader's view of a save file.
+struct Loaded
+{
+    GameState state;
+    LoadedSave save;
+};
+
+Loaded load(const QByteArray &document)
+{
+    QByteArray bytes = document;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    Loaded loaded;
+    loaded.save = read_save(&buffer, loaded.state);
+    return loaded;
+}
+
+// Whole elapsed seconds as the file holds them.
+int saved_seconds(const QByteArray &document)
+{
+    const int start = document.indexOf("<sec>");
+    const int end = document.indexOf("</sec>");
+    if (start < 0 || end < start)
+        return -1;
+    bool ok = false;
+    const int seconds = document.mid(start + 5, end - start - 5).toInt(&ok);
+    return ok ? seconds : -1;
+}
+
+// Tells a rewritten file from an untouched one, even within one clock tick:
+// every save replaces the file with a new one.
+struct FileStamp
+{
+    ino_t inode = 0;
+    qint64 mtime_ns = 0;
+
+    bool operator==(const FileStamp &other) const
+    {
+        return inode == other.inode && mtime_ns == other.mtime_ns;
+    }
+};
+
+FileStamp stamp_of(const QString &path)
+{
+    struct stat info
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {info.st_ino, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+int pixels_of_colour(const QImage &image, const QRect &area, QRgb colour)
+{
+    const QRect inside = area & image.rect();
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+    }
+    return count;
+}
+
+struct Run
+{
+    int exit_code = -1;
+    QByteArray output;
+};
+
+Run run(const QString &program, const QStringList &arguments, int timeout_ms = 30000)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeout_ms)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, process.readAll() + "\n(timed out)"};
+    }
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, process.readAll()};
+}
+
+// The stand-in MCE and the test's line to its control object.
+class McePeer
+{
+public:
+    ~McePeer()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished();
+    }
+
+    bool start()
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(MCE_STANDIN), QStringList());
+        if (!process.waitForStarted(peer_timeout_ms))
+            return false;
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(peer_timeout_ms))
+                return false;
+        }
+        return process.readLine().trimmed() == "ready";
+    }
+
+    QDBusMessage call(const QString &method, const QVariantList &arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
+            QStringLiteral("quiverbolt.test.MceControl"), method);
+        message.setArguments(arguments);
+        return QDBusConnection::systemBus().call(message, QDBus::Block, peer_timeout_ms);
+    }
+
+    bool emit_display_state(const QString &state)
+    {
+        return call(QStringLiteral("emit_display_state"), {state}).type() ==
+               QDBusMessage::ReplyMessage;
+    }
+
+    QStringList requests()
+    {
+        const QDBusReply<QStringList> reply = call(QStringLiteral("requests"));
+        return reply.isValid() ? reply.value() : QStringList{QStringLiteral("<no answer>")};
+    }
+
+    bool clear_requests()
+    {
+        return call(QStringLiteral("clear_requests")).type() == QDBusMessage::ReplyMessage;
+    }
+
+private:
+    QProcess process;
+};
+
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void refused_terms_exit_without_writing();
+    void accepted_terms_write_first_run_document_then_show_game();
+    void second_start_rewrites_first_run_document();
+    void shaking_raises_power_and_tap_keeps_it_as_score();
+    void restart_keeps_zero_score();
+    void submission_posts_file_and_shows_reply_and_link();
+    void display_off_stops_clock_and_on_resumes_it();
+    void closing_window_exits_cleanly_without_writing();
+
+private:
+    void start_game(const QString &trace);
+    WId find_window(const QString &title, const QSize &size);
+    bool click(WId window, const QRect &area);
+    QImage grab(WId window);
+    void close_window(WId window);
+    void expect_exit_status_0();
+    bool game_running() const { return game.state() == QProcess::Running; }
+    // Taps the counter and returns the file that the tap saves; empty when
+    // no save came.
+    QByteArray keep_score();
+
+    TestHome home;
+    SystemBus bus;
+    McePeer mce;
+    RatingServer rating_server;
+    QTemporaryDir work;
+    QString prefix;
+    QString opened_urls; // where the stand-in browser notes each URL it is handed
+    QProcess game;
+    WId main_window = 0;
+    int zero_counter_pixels = 0; // magenta of the counter while it shows "0"
+};
+
+void EndToEndTest::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server: run under xvfb-run");
+    for (const char *tool : {"xdotool", "dbus-daemon"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
+    }
+    QVERIFY(work.isValid());
+    QVERIFY2(bus.is_running(), qPrintable(bus.error()));
+    QVERIFY(mce.start());
+    QVERIFY2(rating_server.listen(), qPrintable(rating_server.error_string()));
+
+    prefix = work.filePath(QStringLiteral("prefix"));
+    const Run install = run(QStringLiteral(QUIVERBOLT_CMAKE),
+                            {QStringLiteral("--install"), QStringLiteral(QUIVERBOLT_BUILD_DIR),
+                             QStringLiteral("--prefix"), prefix});
+    QVERIFY2(install.exit_code == 0, install.output.constData());
+    QVERIFY(QFileInfo(QDir(prefix).filePath(game_binary)).isExecutable());
+
+    // Qt hands URLs to xdg-open when it finds one on the PATH.
+    const QString stub_dir = work.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(stub_dir));
+    opened_urls = work.filePath(QStringLiteral("opened-urls"));
+    QFile browser(QDir(stub_dir).filePath(QStringLiteral("xdg-open")));
+    QVERIFY(browser.open(QIODevice::WriteOnly));
+    browser.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + QFile::encodeName(opened_urls) + "'\n");
+    browser.close();
+    QVERIFY(browser.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                   QFileDevice::ExeOwner));
+    qputenv("PATH", QFile::encodeName(stub_dir) + ':' + qgetenv("PATH"));
+}
+
+void EndToEndTest::cleanupTestCase()
+{
+    if (!game_running())
+        return;
+    game.kill();
+    game.waitForFinished();
+}
+
+void EndToEndTest::start_game(const QString &trace)
+{
+    QVERIFY(!game_running());
+    // Started as the launcher starts it: the game finds its own sensor
+    // plugin; everything else comes from the environment of this test (home
+    // folder, system bus, X display, the stand-in browser on the PATH).
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("QT_PLUGIN_PATH"));
+    env.insert(QStringLiteral("QUIVERBOLT_ACCEL_TRACE"),
+               QDir(prefix).filePath(traces_dir + QLatin1Char('/') + trace));
+    game.setProcessEnvironment(env);
+    game.setWorkingDirectory(work.path());
+    game.setProcessChannelMode(QProcess::ForwardedChannels);
+    game.start(QDir(prefix).filePath(game_binary), QStringList());
+    QVERIFY(game.waitForStarted());
+}
+
+WId EndToEndTest::find_window(const QString &title, const QSize &size)
+{
+    const Run search = run(QStringLiteral("xdotool"),
+                           {QStringLiteral("search"), QStringLiteral("--sync"),
+                            QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--pid"), QString::number(game.processId()),
+                            QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')},
+                           window_timeout_ms);
+    if (search.exit_code != 0) {
+        qWarning("no window \"%s\": %s", qPrintable(title), search.output.constData());
+        return 0;
+    }
+    const QList<QByteArray> ids = search.output.trimmed().split('\n');
+    if (ids.size() != 1) {
+        qWarning("windows \"%s\": %s", qPrintable(title), search.output.constData());
+        return 0;
+    }
+    const WId window = ids.first().toULongLong();
+    // The taps below hit the right widgets only in a window of the right size.
+    const QSize shown = grab(window).size();
+    if (shown != size) {
+        qWarning("window \"%s\" is %dx%d", qPrintable(title), shown.width(), shown.height());
+        return 0;
+    }
+    return window;
+}
+
+bool EndToEndTest::click(WId window, const QRect &area)
+{
+    const QPoint at = area.center();
+    const Run tap = run(QStringLiteral("xdotool"),
+                        {QStringLiteral("mousemove"), QStringLiteral("--window"),
+                         QString::number(window), QString::number(at.x()), QString::number(at.y()),
+                         QStringLiteral("click"), QStringLiteral("1")});
+    if (tap.exit_code != 0)
+        qWarning("xdotool: %s", tap.output.constData());
+    return tap.exit_code == 0;
+}
+
+QImage EndToEndTest::grab(WId window)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(
+        QImage::Format_RGB32);
+}
+
+void EndToEndTest::close_window(WId window)
+{
+    const Run close = run(QStringLiteral(CLOSE_WINDOW), {QString::number(window)});
+    QVERIFY2(close.exit_code == 0, close.output.constData());
+}
+
+void EndToEndTest::expect_exit_status_0()
+{
+    QVERIFY2(game.waitForFinished(exit_timeout_ms), "the game did not end");
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+}
+
+QByteArray EndToEndTest::keep_score()
+{
+    const FileStamp before = stamp_of(home.save_path());
+    if (!click(main_window, counter))
+        return {};
+    const QDeadlineTimer deadline(peer_timeout_ms);
+    while (stamp_of(home.save_path()) == before) {
+        if (deadline.hasExpired())
+            return {};
+        QTest::qWait(20);
+    }
+    return read_file(home.save_path());
+}
+
+void EndToEndTest::refused_terms_exit_without_writing()
+{
+    start_game(QStringLiteral("still.trace"));
+    const WId terms = find_window(terms_title, terms_size);
+    QVERIFY(terms);
+    QVERIFY(click(terms, terms_no));
+    expect_exit_status_0();
+    QVERIFY(!QFile::exists(home.save_path()));
+    QCOMPARE(QDir(home.documents()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void EndToEndTest::accepted_terms_write_first_run_document_then_show_game()
+{
+    start_game(QStringLiteral("still.trace"));
+    const WId terms = find_window(terms_title, terms_size);
+    QVERIFY(terms);
+    QVERIFY(click(terms, terms_yes));
+    const WId window = find_window(main_title, main_size);
+    QVERIFY(window);
+    const QByteArray document = read_file(home.save_path());
+    QCOMPARE(document.size(), 331);
+    QCOMPARE(document, first_run_document());
+
+    close_window(window);
+    expect_exit_status_0();
+    QCOMPARE(read_file(home.save_path()), first_run_document());
+}
+
+void EndToEndTest::second_start_rewrites_first_run_document()
+{
+    QVERIFY(mce.clear_requests());
+    start_game(QStringLiteral("still.trace"));
+    const WId window = find_window(main_title, main_size);
+    QVERIFY(window);
+    // The first-run document's empty key is no genuine key: the tops are
+    // zeroed and the file is written as the game writes every save.
+    QCOMPARE(read_file(home.save_path()),
+             QByteArray("<quiverbolt_data><name></name><location></location><sex>m</sex>"
+                        "<tosend>0</tosend><current_top>0</current_top><your_top>0</your_top>"
+                        "<local_top>0</local_top><world_top>0</world_top><alt>0</alt><key></key>"
+                        "<num>0</num><platf>1</platf><ver>1.1</ver><message></message>"
+                        "<hiperlink></hiperlink><fsize>20</fsize><sec>0</sec></quiverbolt_data>"));
+
+    // The clock runs: the time line changes twice, a whole second of ticks
+    // with the phone lying still.
+    for (int change = 0; change < 2; ++change) {
+        const QImage before = grab(window).copy(time_line);
+        QTRY_VERIFY_WITH_TIMEOUT(grab(window).copy(time_line) != before, 5000);
+    }
+    const QImage screen = grab(window);
+    zero_counter_pixels = pixels_of_colour(screen, counter, counter_magenta);
+    QVERIFY2(zero_counter_pixels > 0, "the counter shows no magenta \"0\"");
+    // No power, so MCE is not asked to keep the touch-screen lock off.
+    QCOMPARE(mce.requests(), QStringList());
+
+    close_window(window);
+    expect_exit_status_0();
+}
+
+void EndToEndTest::shaking_raises_power_and_tap_keeps_it_as_score()
+{
+    QVERIFY2(zero_counter_pixels > 0, "needs the counter's \"0\" from the second start");
+    QVERIFY(mce.clear_requests());
+    start_game(QStringLiteral("vigorous.trace"));
+    main_window = find_window(main_title, main_size);
+    QVERIFY(main_window);
+
+    // More and wider digits than the single "0".
+    QTRY_VERIFY_WITH_TIMEOUT(pixels_of_colour(grab(main_window), counter, counter_magenta) >
+                                 2 * zero_counter_pixels,
+                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!mce.requests().isEmpty(), peer_timeout_ms);
+    const QStringList requests = mce.requests();
+    QCOMPARE(requests.count(QStringLiteral("unlocked")), requests.size());
+
+    const QByteArray kept_file = keep_score();
+    QVERIFY2(!kept_file.isEmpty(), "the tap saved nothing");
+    const Loaded kept = load(kept_file);
+    QVERIFY(!kept.save.key_rejected);
+    QVERIFY2(kept.state.current_top > 0, "the kept score is 0");
+    QCOMPARE(kept.state.your_top, kept.state.current_top);
+}
+
+void EndToEndTest::restart_keeps_zero_score()
+{
+    QVERIFY2(game_running(), "the game is not running");
+    const Loaded before = load(read_file(home.save_path()));
+    QVERIFY(before.state.your_top > 0);
+
+    const FileStamp stamp = stamp_of(home.save_path());
+    QVERIFY(click(main_window, restart_game));
+    QTRY_VERIFY_WITH_TIMEOUT(!(stamp_of(home.save_path()) == stamp), peer_timeout_ms);
+    const Loaded after = load(read_file(home.save_path()));
+    QVERIFY(!after.save.key_rejected);
+    QCOMPARE(after.state.current_top, 0);
+    QCOMPARE(after.state.your_top, before.state.your_top);
+}
+
+void EndToEndTest::submission_posts_file_and_shows_reply_and_link()
+{
+    QVERIFY2(game_running(), "the game is not running");
+    const int hint_green = pixels_of_colour(grab(main_window), tip_view, link_green);
+    rating_server.clear();
+    rating_server.queue_reply(ScriptedReply::trickle(rating_reply, 1 << 20, reply_delay_ms));
+    QSignalSpy received(&rating_server, &RatingServer::request_received);
+
+    QVERIFY(click(main_window, submit_record));
+    const WId submit = find_window(submit_title, submit_size);
+    QVERIFY(submit);
+    QVERIFY(click(submit, submit_ok));
+    QVERIFY(received.wait(peer_timeout_ms));
+    const QByteArray sent_file = read_file(home.save_path());
+    QVERIFY2(!sent_file.contains("<local_top>5</local_top>"), "the reply came before its time");
+
+    QCOMPARE(rating_server.requests().size(), 1);
+    const RecordedRequest &request = rating_server.requests().first();
+    QCOMPARE(request.method, QByteArray("POST"));
+    QCOMPARE(request.path, QByteArray("/"));
+    QCOMPARE(request.body, "xml=" + sent_file);
+    QVERIFY(sent_file.contains("<num>1</num>"));
+
+    // The reply is stored and shown.
+    QTRY_VERIFY_WITH_TIMEOUT(read_file(home.save_path()).contains("<local_top>5</local_top>"),
+                             peer_timeout_ms);
+    const QByteArray stored = read_file(home.save_path());
+    const Loaded answered = load(stored);
+    QCOMPARE(answered.state.local_top, 5);
+    QCOMPARE(answered.state.world_top, 120);
+    QCOMPARE(answered.state.message, QString::fromUtf8(reply_message));
+    QVERIFY(stored.contains("<hiperlink>" + reply_link + "</hiperlink>"));
+    QVERIFY(stored.contains("<fsize>18</fsize>"));
+    // The message replaces the black hint as a green link.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        pixels_of_colour(grab(main_window), tip_view, link_green) > hint_green + 100, 5000);
+
+    QVERIFY(click(main_window, tip_view));
+    QTRY_COMPARE_WITH_TIMEOUT(read_file(opened_urls), reply_link + '\n', peer_timeout_ms);
+}
+
+void EndToEndTest::display_off_stops_clock_and_on_resumes_it()
+{
+    QVERIFY2(game_running(), "the game is not running");
+    // The first "on" of a run only starts what already runs; from then on
+    // "off" stops the clock.
+    QVERIFY(mce.emit_display_state(QStringLiteral("on")));
+    QVERIFY(mce.emit_display_state(QStringLiteral("off")));
+
+    const int stopped_at = saved_seconds(keep_score());
+    QVERIFY(stopped_at >= 0);
+    const QImage stopped = grab(main_window);
+    // Long enough for the clock to pass a whole second if it still ran.
+    QTest::qWait(1500);
+    QCOMPARE(saved_seconds(keep_score()), stopped_at);
+    const QImage still_stopped = grab(main_window);
+    QCOMPARE(still_stopped.copy(time_line), stopped.copy(time_line));
+    QCOMPARE(still_stopped.copy(counter), stopped.copy(counter));
+
+    QVERIFY(mce.emit_display_state(QStringLiteral("on")));
+    // The time line is set by ticks only: after the reply reset the clock it
+    // may still show the time before, so its first change can be a step back.
+    // The second is a whole second on.
+    QImage time_shown = stopped.copy(time_line);
+    for (int change = 0; change < 2; ++change) {
+        QTRY_VERIFY_WITH_TIMEOUT(grab(main_window).copy(time_line) != time_shown, 5000);
+        time_shown = grab(main_window).copy(time_line);
+    }
+    QVERIFY(saved_seconds(keep_score()) > stopped_at);
+}
+
+void EndToEndTest::closing_window_exits_cleanly_without_writing()
+{
+    QVERIFY2(game_running(), "the game is not running");
+    const QByteArray document = read_file(home.save_path());
+    const FileStamp stamp = stamp_of(home.save_path());
+    QVERIFY(!document.isEmpty());
+
+    close_window(main_window);
+    expect_exit_status_0();
+    QCOMPARE(read_file(home.save_path()), document);
+    QVERIFY(stamp_of(home.save_path()) == stamp);
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_end_to_end.moc"
