@@ -8,6 +8,7 @@
 // The functions run in order and build on each other: first start refused,
 // first start accepted, second start, then one game played through.
 
+#include "constants.h"
 #include "game/gamestate.h"
 #include "storage/savefile.h"
 #include "support/ratingserver.h"
@@ -262,6 +263,9 @@ void EndToEndTest::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server: run under xvfb-run");
+    // The game's save file must land in this test's own home folder.
+    if (qstrlen(quiverbolt::documents_dir) != 0)
+        QSKIP("this build keeps its save file in a fixed folder");
     for (const char *tool : {"xdotool", "dbus-daemon"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
@@ -433,8 +437,8 @@ void EndToEndTest::second_start_rewrites_first_run_document()
                         "<num>0</num><platf>1</platf><ver>1.1</ver><message></message>"
                         "<hiperlink></hiperlink><fsize>20</fsize><sec>0</sec></quiverbolt_data>"));
 
-    // The clock runs: the time line changes twice, a whole second of ticks
-    // with the phone lying still.
+    // The clock runs: the time line changes twice, so at least five ticks
+    // have passed with the phone lying still.
     for (int change = 0; change < 2; ++change) {
         const QImage before = grab(window).copy(time_line);
         QTRY_VERIFY_WITH_TIMEOUT(grab(window).copy(time_line) != before, 5000);
