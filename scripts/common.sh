@@ -8,8 +8,9 @@ QUIVERBOLT_PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5sensors5-dev libqt5sensors5 qt5-qmake
     dbus-daemon dbus-bin
     xvfb xauth x11-utils xdotool imagemagick libx11-dev
-    fonts-dejavu-core fonts-liberation2
+    fonts-dejavu-core fonts-liberation fonts-liberation2
     python3 util-linux iproute2 dpkg-dev
+    clang libclang-rt-14-dev
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.
