@@ -16,6 +16,10 @@ The two programs run alternately, each --runs times, on a virtual X server
   (QT_MESSAGE_PATTERN "%{time boot}", milliseconds), the same clock this
   script reads just before it starts the program, so the figure runs from
   exec to first frame and includes loading the libraries;
+- notes the processor time the program has used when the script sees that
+  line (/proc/<pid>/schedstat): less disturbed by other work on the machine
+  than the wall time, though it also holds the few milliseconds between the
+  frame and the script's look;
 - lets the program run --settle seconds more (the game ticks meanwhile), then
   reads VmHWM, the peak resident set, from /proc/<pid>/status and ends it.
 
@@ -116,6 +120,11 @@ def peak_resident_kib(pid):
     return None
 
 
+def cpu_ms(pid):
+    with open(f"/proc/{pid}/schedstat") as schedstat:
+        return int(schedstat.read().split()[0]) / 1e6
+
+
 def run_once(binary, window_class, env, settle_s, work_dir):
     log_path = os.path.join(work_dir, "stderr.log")
     with open(log_path, "wb") as log:
@@ -133,6 +142,7 @@ def run_once(binary, window_class, env, settle_s, work_dir):
                 raise RuntimeError(f"{binary} showed no {window_class} frame")
             time.sleep(POLL_INTERVAL_S)
             flushed = first_flush_ms(log_path, window_class)
+        cpu = cpu_ms(process.pid)
         time.sleep(settle_s)
         peak = peak_resident_kib(process.pid)
     finally:
@@ -143,7 +153,7 @@ def run_once(binary, window_class, env, settle_s, work_dir):
             process.kill()
             process.wait()
     # Qt prints the clock's milliseconds as a 32-bit number.
-    return (flushed - started_ms) % (1 << 32), peak
+    return (flushed - started_ms) % (1 << 32), cpu, peak
 
 
 def spread(values):
@@ -177,28 +187,32 @@ def main():
     try:
         env = program_environment(home, os.path.join(build, "plugins"))
         saved = typical_save()
-        results = {name: ([], []) for name, _, _ in programs}
+        results = {name: ([], [], []) for name, _, _ in programs}
         print(f"load before: {os.getloadavg()[0]:.2f} (1 min), {os.cpu_count()} cores")
         for run in range(args.runs):
             for name, binary, window_class in programs:
-                frame_ms, peak_kib = run_once(binary, window_class, env, args.settle, home)
+                frame_ms, cpu, peak_kib = run_once(binary, window_class, env, args.settle, home)
                 results[name][0].append(frame_ms)
-                results[name][1].append(peak_kib / 1024.0)
-                print(f"run {run + 1:2d} {name}: first frame {frame_ms:5d} ms, "
-                      f"peak resident {peak_kib / 1024.0:6.1f} MiB", flush=True)
+                results[name][1].append(cpu)
+                results[name][2].append(peak_kib / 1024.0)
+                print(f"run {run + 1:2d} {name}: first frame {frame_ms:5d} ms "
+                      f"({cpu:5.0f} ms processor), peak resident {peak_kib / 1024.0:6.1f} MiB",
+                      flush=True)
             with open(save_path, "rb") as save:
                 if save.read() != saved:
                     sys.exit("the game rewrote the save file: it did not accept the record")
         print(f"load after: {os.getloadavg()[0]:.2f} (1 min)")
 
         medians = {}
-        for name, (frames, peaks) in results.items():
-            medians[name] = (statistics.median(frames), statistics.median(peaks))
+        for name, (frames, cpus, peaks) in results.items():
+            medians[name] = [statistics.median(values) for values in (frames, cpus, peaks)]
             print(f"{name}: first frame median {medians[name][0]:.0f} ms ({spread(frames)}), "
-                  f"peak resident median {medians[name][1]:.1f} MiB "
+                  f"processor time median {medians[name][1]:.0f} ms ({spread(cpus)}), "
+                  f"peak resident median {medians[name][2]:.1f} MiB "
                   f"(min {min(peaks):.1f}, max {max(peaks):.1f})")
-        print(f"game/bare: first frame {medians['game'][0] / medians['bare'][0]:.2f}, "
-              f"peak resident {medians['game'][1] / medians['bare'][1]:.2f}")
+        game, bare = medians["game"], medians["bare"]
+        print(f"game/bare: first frame {game[0] / bare[0]:.2f}, processor time "
+              f"{game[1] / bare[1]:.2f}, peak resident {game[2] / bare[2]:.2f}")
     finally:
         shutil.rmtree(home, ignore_errors=True)
 
