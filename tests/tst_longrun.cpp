@@ -189,9 +189,14 @@ bool tst_longrun::play_ticks(Quiverbolt &window, FedAccelerometer *driver, int t
             window.set_score();
             QCoreApplication::processEvents();
         }
-        if (!QTest::qWaitFor([&] { return mce_request_count() >= round; }, peer_timeout_ms))
+        int taken = 0;
+        const auto caught_up = [&] {
+            taken = mce_request_count();
+            return taken >= round;
+        };
+        if (!QTest::qWaitFor(caught_up, peer_timeout_ms))
             return false;
-        unlock_requests += mce_request_count();
+        unlock_requests += taken;
         if (!clear_mce_requests())
             return false;
         ticks -= round;
@@ -249,7 +254,7 @@ void tst_longrun::hour_of_shaking_keeps_memory_and_objects_flat()
              qPrintable(QStringLiteral("%1 bytes in use after the warm-up, %2 after an hour")
                             .arg(memory_after_warm_up)
                             .arg(memory_at_end)));
-    QCOMPARE(game_state().sec > hour_of_ticks * 0.2 - 1.0, true);
+    QVERIFY(game_state().sec > hour_of_ticks * 0.2 - 1.0);
 }
 
 int main(int argc, char **argv)
