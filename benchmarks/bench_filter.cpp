@@ -4,10 +4,9 @@
 // behind a real QAccelerometer whose driver lives in this process.
 #include "game/gamestate.h"
 #include "game/smoothedaccelerometerfilter.h"
+#include "support/scriptedaccelerometer.h"
 
 #include <QAccelerometer>
-#include <QSensorBackend>
-#include <QSensorBackendFactory>
 #include <QSensorManager>
 #include <QVector>
 #include <QtTest>
@@ -39,46 +38,7 @@ QVector<Sample> make_trace(double amplitude)
     return trace;
 }
 
-// An accelerometer driver fed from the benchmark. newReadingAvailable runs
-// the sensor's filter chain exactly as the phone's own driver does.
-class FedAccelerometer : public QSensorBackend
-{
-public:
-    explicit FedAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
-    {
-        device_reading = setReading<QAccelerometerReading>(nullptr);
-    }
-
-    void start() override {}
-    void stop() override {}
-
-    void deliver(const Sample &sample)
-    {
-        device_reading->setTimestamp(++timestamp);
-        device_reading->setX(sample.x);
-        device_reading->setY(sample.y);
-        device_reading->setZ(sample.z);
-        newReadingAvailable();
-    }
-
-private:
-    QAccelerometerReading *device_reading = nullptr;
-    quint64 timestamp = 0;
-};
-
-class FedAccelerometerFactory : public QSensorBackendFactory
-{
-public:
-    QSensorBackend *createBackend(QSensor *sensor) override
-    {
-        last_made = new FedAccelerometer(sensor);
-        return last_made;
-    }
-
-    FedAccelerometer *last_made = nullptr;
-};
-
-FedAccelerometerFactory factory;
+ScriptedAccelerometerFactory factory;
 
 } // namespace
 
@@ -150,14 +110,15 @@ void bench_filter::filter_one_reading_through_sensor()
     sensor.addFilter(&filter);
     factory.last_made = nullptr;
     QVERIFY(sensor.connectToBackend());
-    FedAccelerometer *driver = factory.last_made;
+    ScriptedAccelerometer *driver = factory.last_made;
     QVERIFY(driver);
     sensor.start();
 
     int next = 0;
     QBENCHMARK
     {
-        driver->deliver(trace.at(next++ & (trace_length - 1)));
+        const Sample &sample = trace.at(next++ & (trace_length - 1));
+        driver->deliver(sample.x, sample.y, sample.z);
     }
     sensor.removeFilter(&filter);
 }

@@ -2,10 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "game/gamestate.h"
 #include "game/smoothedaccelerometerfilter.h"
+#include "support/scriptedaccelerometer.h"
 
 #include <QAccelerometer>
-#include <QSensorBackend>
-#include <QSensorBackendFactory>
 #include <QSensorManager>
 #include <QtTest>
 
@@ -20,47 +19,6 @@ constexpr char backend_id[] = "quiverbolt.test.accelerometer";
 // and the largest float below it.
 const float threshold = 0.196133f;
 const float below_threshold = std::nextafterf(threshold, 0.0f);
-
-// An accelerometer driver whose readings the test dictates. Readings go
-// through QSensorBackend::newReadingAvailable, so the sensor's filter chain
-// runs exactly as it does for the phone's own driver.
-class ScriptedAccelerometer : public QSensorBackend
-{
-public:
-    explicit ScriptedAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
-    {
-        device_reading = setReading<QAccelerometerReading>(nullptr);
-    }
-
-    void start() override {}
-    void stop() override {}
-
-    void deliver(qreal x, qreal y, qreal z)
-    {
-        device_reading->setTimestamp(++timestamp);
-        device_reading->setX(x);
-        device_reading->setY(y);
-        device_reading->setZ(z);
-        newReadingAvailable();
-    }
-
-private:
-    QAccelerometerReading *device_reading = nullptr;
-    quint64 timestamp = 0;
-};
-
-class ScriptedAccelerometerFactory : public QSensorBackendFactory
-{
-public:
-    QSensorBackend *createBackend(QSensor *sensor) override
-    {
-        last_made = new ScriptedAccelerometer(sensor);
-        return last_made;
-    }
-
-    ScriptedAccelerometer *last_made = nullptr;
-};
-
 ScriptedAccelerometerFactory factory;
 
 // A started accelerometer with a fresh shake filter in its chain.

@@ -7,6 +7,7 @@
 #include "app/quiverbolt.h"
 #include "game/gamestate.h"
 #include "storage/savefile.h"
+#include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
 
@@ -17,7 +18,6 @@
 #include <QDBusReply>
 #include <QFile>
 #include <QProcess>
-#include <QSensorBackend>
 #include <QSensorManager>
 #include <QTimer>
 #include <QtTest>
@@ -53,46 +53,7 @@ constexpr int peer_timeout_ms = 10000;
 constexpr qint64 memory_tolerance_bytes = 1024 * 1024;
 constexpr int object_tolerance = 0;
 
-// An accelerometer driver fed by the test, so that readings go through the
-// window's sensor and its shake filter as a phone's driver would send them.
-class FedAccelerometer : public QSensorBackend
-{
-public:
-    explicit FedAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
-    {
-        device_reading = setReading<QAccelerometerReading>(nullptr);
-    }
-
-    void start() override {}
-    void stop() override {}
-
-    void deliver(qreal x, qreal y, qreal z)
-    {
-        device_reading->setTimestamp(++timestamp);
-        device_reading->setX(x);
-        device_reading->setY(y);
-        device_reading->setZ(z);
-        newReadingAvailable();
-    }
-
-private:
-    QAccelerometerReading *device_reading = nullptr;
-    quint64 timestamp = 0;
-};
-
-class FedAccelerometerFactory : public QSensorBackendFactory
-{
-public:
-    QSensorBackend *createBackend(QSensor *sensor) override
-    {
-        last_made = new FedAccelerometer(sensor);
-        return last_made;
-    }
-
-    FedAccelerometer *last_made = nullptr;
-};
-
-FedAccelerometerFactory factory;
+ScriptedAccelerometerFactory factory;
 
 // Live memory of the process: the heap as the sanitizer's allocator counts
 // it (it holds freed memory back, which resident memory would show as
@@ -133,7 +94,7 @@ private slots:
     void hour_of_shaking_keeps_memory_and_objects_flat();
 
 private:
-    bool play_ticks(Quiverbolt &window, FedAccelerometer *driver, int ticks);
+    bool play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, int ticks);
     int mce_request_count();
     bool clear_mce_requests();
 
@@ -151,9 +112,7 @@ void tst_longrun::initTestCase()
     home = std::make_unique<TestHome>();
     QVERIFY(write_save_file(home->save_path(), first_run_document()));
 
-    const QByteArray id = QByteArrayLiteral("quiverbolt.test.accelerometer");
-    QSensorManager::registerBackend(QAccelerometer::type, id, &factory);
-    QSensorManager::setDefaultBackend(QAccelerometer::type, id);
+    factory.make_default(QByteArrayLiteral("quiverbolt.test.accelerometer"));
 
     mce.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mce.start(QStringLiteral(MCE_STANDIN), QStringList());
@@ -175,7 +134,7 @@ void tst_longrun::cleanupTestCase()
 // tick period, the tick, then whatever the bus has brought in meanwhile.
 // Every round ends once MCE has taken all of the round's requests; false
 // when it does not get them all.
-bool tst_longrun::play_ticks(Quiverbolt &window, FedAccelerometer *driver, int ticks)
+bool tst_longrun::play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, int ticks)
 {
     while (ticks > 0) {
         const int round = qMin(ticks, ticks_per_round);
@@ -223,7 +182,7 @@ void tst_longrun::hour_of_shaking_keeps_memory_and_objects_flat()
 {
     Quiverbolt window;
     window.show();
-    FedAccelerometer *driver = factory.last_made;
+    ScriptedAccelerometer *driver = factory.last_made;
     QVERIFY2(driver, "the window's accelerometer did not come to the test's driver");
     // The test is the clock: ticks come as fast as the window takes them.
     auto *tick_timer = window.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);

@@ -8,6 +8,7 @@
 #include "game/gamestate.h"
 #include "mcerequestproxy.h"
 #include "storage/savefile.h"
+#include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
 
@@ -20,8 +21,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QSensorBackend>
-#include <QSensorManager>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,38 +38,13 @@ constexpr int peer_timeout_ms = 10000;
 // Far from the game's 200 ms, so that a timer restarted by the game shows.
 constexpr int marker_interval_ms = 5000;
 
-// An accelerometer that gives no readings but lets the sensor be started
-// and stopped, so that isActive() follows what the game asked for.
-class QuietAccelerometer : public QSensorBackend
-{
-public:
-    explicit QuietAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
-    {
-        setReading<QAccelerometerReading>(&reading);
-    }
-    void start() override {}
-    void stop() override {}
-
-private:
-    QAccelerometerReading reading;
-};
-
-class QuietAccelerometerFactory : public QSensorBackendFactory
-{
-public:
-    QSensorBackend *createBackend(QSensor *sensor) override
-    {
-        return new QuietAccelerometer(sensor);
-    }
-};
-
+// An accelerometer that is never fed: it gives no readings but lets the
+// sensor be started and stopped, so that isActive() follows what the game
+// asked for.
 void use_quiet_accelerometer()
 {
-    static QuietAccelerometerFactory factory;
-    const QByteArray id = QByteArrayLiteral("quiverbolt.test.accelerometer");
-    if (!QSensorManager::isBackendRegistered(QAccelerometer::type, id))
-        QSensorManager::registerBackend(QAccelerometer::type, id, &factory);
-    QSensorManager::setDefaultBackend(QAccelerometer::type, id);
+    static ScriptedAccelerometerFactory factory;
+    factory.make_default(QByteArrayLiteral("quiverbolt.test.accelerometer"));
 }
 
 bool write_first_run_save(const TestHome &home)

@@ -9,7 +9,6 @@
 #include <QMetaMethod>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSensorBackend>
 #include <QSensorManager>
 #include <QTemporaryDir>
 #include <QVector3D>
@@ -17,6 +16,7 @@
 
 #include "game/gamestate.h"
 #include "game/smoothedaccelerometerfilter.h"
+#include "support/scriptedaccelerometer.h"
 
 #include <numeric>
 
@@ -47,30 +47,6 @@ public:
 
     QList<QVector3D> readings;
     QList<quint64> timestamps;
-};
-
-// An accelerometer of some other origin, a real one as far as ours can tell.
-class OtherAccelerometer : public QSensorBackend
-{
-public:
-    explicit OtherAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
-    {
-        setReading<QAccelerometerReading>(&reading);
-    }
-    void start() override {}
-    void stop() override {}
-
-private:
-    QAccelerometerReading reading;
-};
-
-class OtherFactory : public QSensorBackendFactory
-{
-public:
-    QSensorBackend *createBackend(QSensor *sensor) override
-    {
-        return new OtherAccelerometer(sensor);
-    }
 };
 
 QByteArrayList accelerometers()
@@ -206,7 +182,8 @@ private slots:
     void accelerometer_registered_first_stays_the_default()
     {
         use_trace(write_file(QStringLiteral("still.trace"), "0 0 9.75\n"));
-        OtherFactory other;
+        // An accelerometer of some other origin, a real one as far as ours can tell.
+        ScriptedAccelerometerFactory other;
         QSensorManager::registerBackend(QAccelerometer::type, other_id, &other);
 
         QCOMPARE(accelerometers(), QByteArrayList{other_id});
@@ -221,7 +198,7 @@ private slots:
         use_trace(write_file(QStringLiteral("still.trace"), "0 0 9.75\n"));
         QCOMPARE(QSensor::defaultSensorForType(QAccelerometer::type), replay_id);
 
-        OtherFactory other;
+        ScriptedAccelerometerFactory other;
         QSensorManager::registerBackend(QAccelerometer::type, other_id, &other);
         QCOMPARE(accelerometers(), QByteArrayList{other_id});
         QCOMPARE(QSensor::defaultSensorForType(QAccelerometer::type), other_id);
