@@ -5,6 +5,7 @@
 #include "dialogs/license.h"
 #include "game/gamestate.h"
 #include "rating/submit.h"
+#include "support/urlcatcher.h"
 #include "ui_submitform.h"
 
 #include <QApplication>
@@ -16,18 +17,6 @@
 #include <QSignalSpy>
 #include <QStyleOption>
 #include <QtTest>
-
-// Takes the place of the desktop's browser: notes every URL handed to it.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open_url(const QUrl &url) { opened << url; }
-};
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "constants.h"
 #include "game/gamestate.h"
 #include "storage/savefile.h"
+#include "support/files.h"
 #include "support/ratingserver.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
@@ -72,12 +73,6 @@ const QByteArray rating_reply = "<rating><local_top>5</local_top><world_top>120<
 // Held back this long, so that the file can be compared with the request
 // before the reply changes it.
 constexpr int reply_delay_ms = 1000;
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The loader's view of a save file.
 struct Loaded

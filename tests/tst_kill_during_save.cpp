@@ -3,6 +3,7 @@
 #include "game/gamestate.h"
 #include "saveloop.h"
 #include "storage/savefile.h"
+#include "support/files.h"
 #include "support/testhome.h"
 
 #include <QBuffer>
@@ -35,14 +36,6 @@ constexpr int kill_runs = 1000;
 #endif
 // The kill lands this long, at most, after the first save is done.
 constexpr int longest_delay_us = 20000;
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("(unreadable)");
-    return file.readAll();
-}
 
 // The next line the process prints, without its line break; empty when it ends first.
 QByteArray next_line(QProcess &process)
@@ -118,7 +111,7 @@ void TestKillDuringSave::killed_saves_leave_a_whole_document()
                             QString::fromLocal8Bit(loop.readAll())));
 
         int round = 0;
-        const QString fault = fault_in(read_file(path), round);
+        const QString fault = fault_in(read_file_or_mark(path), round);
         QVERIFY2(fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + fault));
         rounds_found << round;
 

@@ -8,6 +8,8 @@
 #include "game/recordkey.h"
 #include "game/scores.h"
 #include "storage/savefile.h"
+#include "support/files.h"
+#include "support/modaldialog.h"
 #include "support/testhome.h"
 
 #include <QApplication>
@@ -29,21 +31,6 @@
 
 namespace {
 
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void write_file(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
 QString label_text(QWidget &window, const char *name)
 {
     if (auto *label = window.findChild<QLabel *>(QLatin1String(name)))
@@ -61,18 +48,6 @@ QByteArray kept_score_document(int record, int score)
     state.current_top = score;
     state.key = md5_hex(make_key_from_draw(key_text(record, score), 1804289383));
     return save_document(state);
-}
-
-// Presses a button of the next modal dialog once it is up.
-void answer_next_dialog(const char *button)
-{
-    QTimer::singleShot(0, [button] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        auto *target = QApplication::activeModalWidget()->findChild<QPushButton *>(
-            QLatin1String(button));
-        QVERIFY(target);
-        QTest::mouseClick(target, Qt::LeftButton);
-    });
 }
 
 } // namespace
@@ -146,7 +121,7 @@ void MainWindowTest::meta_object_has_the_nine_slots_in_order()
 
 void MainWindowTest::first_start_shows_terms_and_writes_the_first_run_document()
 {
-    answer_next_dialog("pushButton_2"); // "Yes, agree"
+    answer_next_modal("pushButton_2"); // "Yes, agree"
     Quiverbolt window;
     QCOMPARE(read_file(home.save_path()), first_run_document());
     QCOMPARE(read_file(home.save_path()).size(), 331);
@@ -161,7 +136,7 @@ void MainWindowTest::first_start_shows_terms_and_writes_the_first_run_document()
 
 void MainWindowTest::second_start_rewrites_the_first_run_document()
 {
-    write_file(home.save_path(), first_run_document());
+    QVERIFY(write_file(home.save_path(), first_run_document()));
     Quiverbolt window;
     // The empty key is not genuine: tops zeroed, shown as "-", file rewritten.
     QCOMPARE(label_text(window, "my_top"), QStringLiteral("-"));
@@ -180,7 +155,7 @@ void MainWindowTest::genuine_save_file_fills_the_labels()
 {
     QByteArray document = kept_score_document(120, 57);
     document.replace("<local_top>-1</local_top>", "<local_top>12</local_top>");
-    write_file(home.save_path(), document);
+    QVERIFY(write_file(home.save_path(), document));
     Quiverbolt window;
     QCOMPARE(label_text(window, "my_top"), QStringLiteral("120"));
     QCOMPARE(label_text(window, "curr_top"), QStringLiteral("57"));
@@ -193,7 +168,7 @@ void MainWindowTest::tip_view_hidden_after_start_even_with_a_stored_message()
 {
     QByteArray document = kept_score_document(3, 3);
     document.replace("<message></message>", "<message>Top ten!</message>");
-    write_file(home.save_path(), document);
+    QVERIFY(write_file(home.save_path(), document));
     Quiverbolt window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -204,7 +179,7 @@ void MainWindowTest::tip_view_hidden_after_start_even_with_a_stored_message()
 
 void MainWindowTest::no_tick_runs_during_construction()
 {
-    write_file(home.save_path(), kept_score_document(0, 0));
+    QVERIFY(write_file(home.save_path(), kept_score_document(0, 0)));
     Quiverbolt window;
     QCOMPARE(game_state().sec, 0.0);
     QCOMPARE(label_text(window, "tlabel"), QStringLiteral("10 sec."));
@@ -218,7 +193,7 @@ void MainWindowTest::no_tick_runs_during_construction()
 
 void MainWindowTest::ticks_show_whole_seconds_and_the_power()
 {
-    write_file(home.save_path(), kept_score_document(0, 0));
+    QVERIFY(write_file(home.save_path(), kept_score_document(0, 0)));
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     game_state().shake_window[0] = 12.9f;
@@ -250,7 +225,7 @@ void MainWindowTest::tapping_the_counter_keeps_the_score()
     QFETCH(QString, shown_record);
     QFETCH(QString, tip);
 
-    write_file(home.save_path(), kept_score_document(record, record));
+    QVERIFY(write_file(home.save_path(), kept_score_document(record, record)));
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     game_state().power = power;
@@ -271,7 +246,7 @@ void MainWindowTest::tapping_the_counter_keeps_the_score()
 
 void MainWindowTest::restart_keeps_a_zero_score()
 {
-    write_file(home.save_path(), kept_score_document(70, 70));
+    QVERIFY(write_file(home.save_path(), kept_score_document(70, 70)));
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     game_state().shake_window.fill(3.0f);
@@ -291,7 +266,7 @@ void MainWindowTest::restart_keeps_a_zero_score()
 
 void MainWindowTest::failed_save_shows_save_failed()
 {
-    write_file(home.save_path(), kept_score_document(9, 9));
+    QVERIFY(write_file(home.save_path(), kept_score_document(9, 9)));
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     // A folder where the save file should be: no writer can replace it.
@@ -334,7 +309,7 @@ void MainWindowTest::rendered_window_shows_white_screen_magenta_counter_and_logo
 {
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QSKIP("needs a real X server");
-    write_file(home.save_path(), kept_score_document(0, 0));
+    QVERIFY(write_file(home.save_path(), kept_score_document(0, 0)));
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     window.findChild<QPushButton *>(QStringLiteral("curr_score"))->setText(QStringLiteral("888"));

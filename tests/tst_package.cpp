@@ -3,6 +3,7 @@
 
 #include "game/gamestate.h"
 #include "storage/savefile.h"
+#include "support/files.h"
 #include "support/testhome.h"
 
 #include <QBuffer>
@@ -60,12 +61,6 @@ QStringList files_below(const QString &dir)
         files << QDir(dir).relativeFilePath(it.next());
     files.sort();
     return files;
-}
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What the loader leaves in the save file after starting on document.

@@ -4,8 +4,11 @@
 #include "game/gamestate.h"
 #include "rating/submit.h"
 #include "storage/savefile.h"
+#include "support/files.h"
+#include "support/modaldialog.h"
 #include "support/ratingserver.h"
 #include "support/testhome.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,21 +30,6 @@
 Q_DECLARE_METATYPE(ScriptedReply)
 
 namespace {
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void write_file(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
 
 template <typename T> T *child(QObject *parent, const char *name)
 {
@@ -107,18 +95,6 @@ QByteArray padded_reply(int size)
 
 } // namespace
 
-// Receives the URLs that the program hands to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open_url(const QUrl &url) { opened << url; }
-};
-
 class TestRating : public QObject
 {
     Q_OBJECT
@@ -166,7 +142,7 @@ void TestRating::init()
     QDir(home.documents()).mkpath(QStringLiteral("."));
     game_state() = GameState{};
     // An existing save file: no terms dialog at start-up.
-    write_file(home.save_path(), save_document(GameState{}));
+    QVERIFY(write_file(home.save_path(), save_document(GameState{})));
     server.clear();
     catcher.opened.clear();
     window = std::make_unique<Quiverbolt>();
@@ -189,23 +165,7 @@ void TestRating::cleanupTestCase()
 // then presses "OK" or "Cancel".
 void TestRating::answer_submit_dialog(bool accept, const std::function<void(QDialog &)> &fill)
 {
-    QTimer::singleShot(0, this, [accept, fill] {
-        QWidget *modal = QApplication::activeModalWidget();
-        auto *dialog = qobject_cast<Submit *>(modal);
-        if (!dialog) {
-            if (modal)
-                modal->close();
-            QFAIL("no Submit dialog came up");
-        }
-        if (fill)
-            fill(*dialog);
-        auto *button = child<QPushButton>(dialog, accept ? "pushButton" : "pushButton_2");
-        if (!button) {
-            dialog->reject();
-            QFAIL("the Submit dialog has no OK or Cancel button");
-        }
-        QTest::mouseClick(button, Qt::LeftButton);
-    });
+    answer_next_modal(accept ? "pushButton" : "pushButton_2", fill, Submit::staticMetaObject);
 }
 
 // Accepts the Submit dialog after fill and waits until the window has
@@ -243,7 +203,7 @@ void TestRating::accept_and_wait(const std::function<void(QDialog &)> &fill, Exc
 void TestRating::cancel_sends_nothing_and_keeps_the_answers()
 {
     const GameState before = game_state();
-    write_file(home.save_path(), "stale"); // shows whether the file is rewritten
+    QVERIFY(write_file(home.save_path(), "stale")); // shows whether the file is rewritten
 
     answer_submit_dialog(false, [](QDialog &dialog) {
         child<QLineEdit>(&dialog, "lineEdit_3")->setText(QStringLiteral("Not sent"));
