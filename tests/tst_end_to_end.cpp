@@ -12,7 +12,9 @@
 #include "game/gamestate.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/mcepeer.h"
 #include "support/ratingserver.h"
+#include "support/runprogram.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
 
@@ -136,81 +138,6 @@ int pixels_of_colour(const QImage &image, const QRect &area, QRgb colour)
     return count;
 }
 
-struct Run
-{
-    int exit_code = -1;
-    QByteArray output;
-};
-
-Run run(const QString &program, const QStringList &arguments, int timeout_ms = 30000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished();
-        return {-1, process.readAll() + "\n(timed out)"};
-    }
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, process.readAll()};
-}
-
-// The stand-in MCE and the test's line to its control object.
-class McePeer
-{
-public:
-    ~McePeer()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.kill();
-        process.waitForFinished();
-    }
-
-    bool start()
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(MCE_STANDIN), QStringList());
-        if (!process.waitForStarted(peer_timeout_ms))
-            return false;
-        while (!process.canReadLine()) {
-            if (!process.waitForReadyRead(peer_timeout_ms))
-                return false;
-        }
-        return process.readLine().trimmed() == "ready";
-    }
-
-    QDBusMessage call(const QString &method, const QVariantList &arguments = {})
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
-            QStringLiteral("quiverbolt.test.MceControl"), method);
-        message.setArguments(arguments);
-        return QDBusConnection::systemBus().call(message, QDBus::Block, peer_timeout_ms);
-    }
-
-    bool emit_display_state(const QString &state)
-    {
-        return call(QStringLiteral("emit_display_state"), {state}).type() ==
-               QDBusMessage::ReplyMessage;
-    }
-
-    QStringList requests()
-    {
-        const QDBusReply<QStringList> reply = call(QStringLiteral("requests"));
-        return reply.isValid() ? reply.value() : QStringList{QStringLiteral("<no answer>")};
-    }
-
-    bool clear_requests()
-    {
-        return call(QStringLiteral("clear_requests")).type() == QDBusMessage::ReplyMessage;
-    }
-
-private:
-    QProcess process;
-};
-
 } // namespace
 
 class EndToEndTest : public QObject
@@ -244,7 +171,7 @@ private:
 
     TestHome home;
     SystemBus bus;
-    McePeer mce;
+    McePeer mce{QStringLiteral(MCE_STANDIN)};
     RatingServer rating_server;
     QTemporaryDir work;
     QString prefix;

@@ -7,17 +7,14 @@
 #include "app/quiverbolt.h"
 #include "game/gamestate.h"
 #include "storage/savefile.h"
+#include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
 
 #include <QAccelerometer>
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusReply>
 #include <QFile>
-#include <QProcess>
 #include <QSensorManager>
 #include <QTimer>
 #include <QtTest>
@@ -74,13 +71,6 @@ qint64 memory_in_use()
 #endif
 }
 
-QDBusMessage control_call(const QString &method)
-{
-    return QDBusMessage::createMethodCall(QStringLiteral("com.nokia.mce"),
-                                          QStringLiteral("/quiverbolt/test"),
-                                          QStringLiteral("quiverbolt.test.MceControl"), method);
-}
-
 } // namespace
 
 class tst_longrun : public QObject
@@ -95,12 +85,10 @@ private slots:
 
 private:
     bool play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, int ticks);
-    int mce_request_count();
-    bool clear_mce_requests();
 
     std::unique_ptr<SystemBus> bus;
     std::unique_ptr<TestHome> home;
-    QProcess mce;
+    McePeer mce{QStringLiteral(MCE_STANDIN)};
     int played = 0;
     int unlock_requests = 0;
 };
@@ -114,20 +102,12 @@ void tst_longrun::initTestCase()
 
     factory.make_default(QByteArrayLiteral("quiverbolt.test.accelerometer"));
 
-    mce.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    mce.start(QStringLiteral(MCE_STANDIN), QStringList());
-    QVERIFY(mce.waitForStarted(peer_timeout_ms));
-    QTRY_VERIFY_WITH_TIMEOUT(mce.canReadLine() || mce.state() != QProcess::Running,
-                             peer_timeout_ms);
-    QCOMPARE(mce.readLine().trimmed(), QByteArray("ready"));
+    QVERIFY2(mce.start(), "the stand-in MCE did not come up");
 }
 
 void tst_longrun::cleanupTestCase()
 {
-    if (mce.state() != QProcess::NotRunning) {
-        mce.kill();
-        mce.waitForFinished();
-    }
+    mce.stop();
 }
 
 // Each tick as the event loop would run it: the sensor's readings of one
@@ -149,33 +129,19 @@ bool tst_longrun::play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, 
             QCoreApplication::processEvents();
         }
         int taken = 0;
+        // Counts the "unlocked" requests MCE has taken since the last clear.
         const auto caught_up = [&] {
-            taken = mce_request_count();
+            taken = mce.requests().count(QStringLiteral("unlocked"));
             return taken >= round;
         };
         if (!QTest::qWaitFor(caught_up, peer_timeout_ms))
             return false;
         unlock_requests += taken;
-        if (!clear_mce_requests())
+        if (!mce.clear_requests())
             return false;
         ticks -= round;
     }
     return true;
-}
-
-// The "unlocked" requests MCE has taken since the last clear.
-int tst_longrun::mce_request_count()
-{
-    const QDBusReply<QStringList> reply = QDBusConnection::systemBus().call(
-        control_call(QStringLiteral("requests")), QDBus::Block, peer_timeout_ms);
-    return reply.isValid() ? reply.value().count(QStringLiteral("unlocked")) : -1;
-}
-
-bool tst_longrun::clear_mce_requests()
-{
-    return QDBusConnection::systemBus()
-               .call(control_call(QStringLiteral("clear_requests")), QDBus::Block, peer_timeout_ms)
-               .type() == QDBusMessage::ReplyMessage;
 }
 
 void tst_longrun::hour_of_shaking_keeps_memory_and_objects_flat()

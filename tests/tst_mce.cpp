@@ -8,6 +8,7 @@
 #include "game/gamestate.h"
 #include "mcerequestproxy.h"
 #include "storage/savefile.h"
+#include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
@@ -88,70 +89,6 @@ int proxy_count(Quiverbolt &window)
     return window.findChildren<ComNokiaMceRequestInterface *>().size();
 }
 
-// The stand-in MCE process and the test's line to its control object.
-class McePeer
-{
-public:
-    ~McePeer() { stop(); }
-
-    bool start()
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(MCE_STANDIN), QStringList());
-        if (!process.waitForStarted(peer_timeout_ms))
-            return false;
-        while (!process.canReadLine()) {
-            if (!process.waitForReadyRead(peer_timeout_ms))
-                return false;
-        }
-        return process.readLine().trimmed() == "ready";
-    }
-
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.kill();
-        process.waitForFinished();
-    }
-
-    bool is_running() const { return process.state() == QProcess::Running; }
-
-    bool call(const QString &method, const QVariantList &arguments = {})
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
-            QStringLiteral("quiverbolt.test.MceControl"), method);
-        message.setArguments(arguments);
-        return QDBusConnection::systemBus().call(message, QDBus::Block, peer_timeout_ms).type() ==
-               QDBusMessage::ReplyMessage;
-    }
-
-    // The bus keeps the order of one connection's messages, so every request
-    // the game sent before this call is already on the list.
-    QStringList requests()
-    {
-        const QDBusReply<QStringList> reply = QDBusConnection::systemBus().call(
-            QDBusMessage::createMethodCall(
-                QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
-                QStringLiteral("quiverbolt.test.MceControl"), QStringLiteral("requests")),
-            QDBus::Block, peer_timeout_ms);
-        return reply.isValid() ? reply.value() : QStringList{QStringLiteral("<no answer>")};
-    }
-
-    // Leaves without answering; returns once the process is gone.
-    bool crash()
-    {
-        QDBusConnection::systemBus().asyncCall(QDBusMessage::createMethodCall(
-            QStringLiteral("com.nokia.mce"), QStringLiteral("/quiverbolt/test"),
-            QStringLiteral("quiverbolt.test.MceControl"), QStringLiteral("crash")));
-        return process.waitForFinished(peer_timeout_ms);
-    }
-
-private:
-    QProcess process;
-};
-
 } // namespace
 
 // Sees display_status_ind the way the window does: same connection, same
@@ -203,7 +140,7 @@ private:
 
     std::unique_ptr<SystemBus> bus;
     std::unique_ptr<TestHome> home;
-    McePeer mce;
+    McePeer mce{QStringLiteral(MCE_STANDIN)};
     DisplayWatcher watcher;
     std::unique_ptr<ModalGuard> guard;
     std::unique_ptr<Quiverbolt> window;

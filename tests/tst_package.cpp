@@ -4,6 +4,7 @@
 #include "game/gamestate.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/runprogram.h"
 #include "support/testhome.h"
 
 #include <QBuffer>
@@ -31,26 +32,6 @@ const QString desktop_entry = data_dir + QStringLiteral("/applications/quiverbol
 const QString icon = data_dir + QStringLiteral("/icons/hicolor/48x48/apps/quiverbolt.png");
 const QString sensor_plugin =
     game_lib_dir + QStringLiteral("/plugins/sensors/" QUIVERBOLT_SENSOR_PLUGIN);
-
-struct Run
-{
-    int exit_code = -1;
-    QByteArray output;
-};
-
-Run run(const QString &program, const QStringList &arguments, int timeout_ms = 30000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished();
-        return {-1, process.readAll() + "\n(timed out)"};
-    }
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, process.readAll()};
-}
 
 // Every file below dir, hidden ones included, as paths relative to it.
 QStringList files_below(const QString &dir)
