@@ -8,6 +8,7 @@
 #include "game/gamestate.h"
 #include "mcerequestproxy.h"
 #include "storage/savefile.h"
+#include "support/files.h"
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
@@ -50,10 +51,8 @@ void use_quiet_accelerometer()
 
 bool write_first_run_save(const TestHome &home)
 {
-    QFile file(home.save_path());
     const QByteArray document = first_run_document();
-    return !document.isEmpty() && file.open(QIODevice::WriteOnly) &&
-           file.write(document) == document.size();
+    return !document.isEmpty() && write_file(home.save_path(), document);
 }
 
 // Closes any modal box that comes up and remembers its title, so that a

@@ -226,9 +226,7 @@ void PackageTest::write_accepted_save_file()
     // Accepted terms, so that no dialog holds up the start.
     const QByteArray document = first_run_document();
     QCOMPARE(document.size(), 331);
-    QFile save(home.save_path());
-    QVERIFY(save.open(QIODevice::WriteOnly));
-    QCOMPARE(save.write(document), qint64(document.size()));
+    QVERIFY(write_file(home.save_path(), document));
 }
 
 void PackageTest::start_installed_game(QProcess &game, QByteArray &log, const QString &cwd)
