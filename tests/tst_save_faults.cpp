@@ -6,6 +6,7 @@
 #include "game/scores.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/modaldialog.h"
 #include "support/testhome.h"
 
 #include <QApplication>
@@ -46,18 +47,6 @@ QString widget_text(QWidget &window, const char *name)
 {
     auto *button = window.findChild<QPushButton *>(QLatin1String(name));
     return button ? button->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
-}
-
-// Presses a button of the next modal dialog once it is up.
-void answer_next_dialog(const char *button)
-{
-    QTimer::singleShot(0, [button] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        auto *target =
-            QApplication::activeModalWidget()->findChild<QPushButton *>(QLatin1String(button));
-        QVERIFY(target);
-        QTest::mouseClick(target, Qt::LeftButton);
-    });
 }
 
 // The way into a private mount namespace: plain for root, with a user namespace
@@ -205,7 +194,7 @@ void TestSaveFaults::run_row(Folder folder, Start start)
         if (QTest::currentTestFailed())
             return;
         const QStringList files_before = QDir(home.documents()).entryList(QDir::Files);
-        answer_next_dialog("pushButton_2"); // "Yes, agree"
+        answer_next_modal("pushButton_2"); // "Yes, agree"
         Quiverbolt window;
         QCOMPARE(widget_text(window, "tip_label"), QStringLiteral("setup failed"));
         QVERIFY(!QFile::exists(home.save_path()));
