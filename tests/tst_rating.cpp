@@ -112,7 +112,8 @@ private slots:
     void reply_is_stored_shown_and_saved_data();
     void reply_is_stored_shown_and_saved();
     void server_down_is_handled_as_a_failed_request();
-    void stalled_server_is_abandoned_as_a_failed_request();
+    void slow_server_is_abandoned_as_a_failed_request_data();
+    void slow_server_is_abandoned_as_a_failed_request();
     void tip_view_opens_only_web_links_data();
     void tip_view_opens_only_web_links();
 
@@ -415,14 +416,24 @@ void TestRating::server_down_is_handled_as_a_failed_request()
     QVERIFY(read_file(home.save_path()).contains("<num>1</num>"));
 }
 
-void TestRating::stalled_server_is_abandoned_as_a_failed_request()
+void TestRating::slow_server_is_abandoned_as_a_failed_request_data()
 {
-    server.queue_reply(ScriptedReply::stall());
+    QTest::addColumn<ScriptedReply>("reply");
+    QTest::newRow("silent") << ScriptedReply::stall();
+    // Progress every second, so only a deadline on the whole exchange ends it.
+    QTest::newRow("one byte a second")
+        << ScriptedReply::trickle("<r><message>Too late</message></r>", 1, 1000);
+}
+
+void TestRating::slow_server_is_abandoned_as_a_failed_request()
+{
+    QFETCH(ScriptedReply, reply);
+    server.queue_reply(reply);
     GameState &state = game_state();
     state.message = QStringLiteral("Keep shaking");
 
     Exchange exchange;
-    // The transfer timeout is 30 s; allow the event loop some slack.
+    // The deadline is 30 s; allow the event loop some slack.
     accept_and_wait({}, exchange, 45000);
     if (QTest::currentTestFailed())
         return;

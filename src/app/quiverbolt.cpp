@@ -187,8 +187,8 @@ void Quiverbolt::submit_dialog()
         // The server reads a form body; naming the type keeps Qt from guessing it aloud.
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/x-www-form-urlencoded"));
-        request.setTransferTimeout(transfer_timeout_ms);
         QNetworkReply *reply = manager->post(request, request_body(save_file_path()));
+        QTimer::singleShot(reply_deadline_ms, reply, &QNetworkReply::abort);
         connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
             if (received > reply_size_limit)
                 reply->abort();
