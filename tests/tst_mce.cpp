@@ -35,6 +35,9 @@ namespace {
 // Run as a child with this argument, the test builds the window with no
 // system bus to be found: Qt connects the system bus once per process.
 constexpr char without_system_bus_argument[] = "--without-system-bus";
+// Run as a child with this argument, the test takes the system bus away
+// from under a running game.
+constexpr char losing_system_bus_argument[] = "--losing-system-bus";
 
 constexpr int peer_timeout_ms = 10000;
 // Far from the game's 200 ms, so that a timer restarted by the game shows.
@@ -132,6 +135,7 @@ private slots:
     void ticks_keep_their_pace_while_mce_never_answers();
     void ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard();
     void window_runs_without_any_system_bus();
+    void window_runs_on_when_the_system_bus_goes_away();
 
 private:
     Quiverbolt &open_window();
@@ -402,6 +406,50 @@ void MceTest::window_runs_without_any_system_bus()
              output.constData());
 }
 
+void MceTest::window_runs_on_when_the_system_bus_goes_away()
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QLatin1String(losing_system_bus_argument)});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             output.constData());
+}
+
+// Runs in a child process with a system bus of its own, which it then stops.
+class LosingSystemBusTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ticks_go_on_after_the_bus_is_gone()
+    {
+        auto bus = std::make_unique<SystemBus>();
+        QVERIFY2(bus->is_running(), qPrintable(bus->error()));
+        TestHome home;
+        QVERIFY(write_first_run_save(home));
+        use_quiet_accelerometer();
+        McePeer mce{QStringLiteral(MCE_STANDIN)};
+        QVERIFY(mce.start());
+
+        ModalGuard guard;
+        Quiverbolt game;
+        auto *timer = tick_timer_of(game);
+        game_state().shake_window.fill(1.0f);
+        QTRY_VERIFY(!mce.requests().isEmpty());
+
+        bus.reset();
+        QTRY_VERIFY(!QDBusConnection::systemBus().isConnected());
+        QSignalSpy ticks(timer, &QTimer::timeout);
+        QTRY_VERIFY(ticks.count() >= 3);
+        QVERIFY(game_state().power > 0);
+        QVERIFY(timer->isActive());
+        QVERIFY2(guard.seen.isEmpty(), qPrintable(guard.seen.join(QLatin1String(", "))));
+    }
+};
+
 // Runs in a child process whose system bus address leads nowhere.
 class WithoutSystemBusTest : public QObject
 {
@@ -454,6 +502,10 @@ int main(int argc, char **argv)
     QTEST_SET_MAIN_SOURCE_PATH
     if (argc > 1 && qstrcmp(argv[1], without_system_bus_argument) == 0) {
         WithoutSystemBusTest test;
+        return QTest::qExec(&test, 1, argv);
+    }
+    if (argc > 1 && qstrcmp(argv[1], losing_system_bus_argument) == 0) {
+        LosingSystemBusTest test;
         return QTest::qExec(&test, 1, argv);
     }
     MceTest test;
