@@ -115,8 +115,8 @@ void TestKillDuringSave::killed_saves_leave_a_whole_document()
         QVERIFY2(fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + fault));
         rounds_found << round;
 
-        // A save cut short leaves its unfinished copy beside the file; clear them
-        // away so that the folder does not fill up over the runs.
+        // A save cut short can leave its unfinished copy beside the file (where the
+        // copy could not be kept unnamed); clear those away between the runs.
         const QStringList leftovers =
             QDir(home.documents()).entryList({QStringLiteral("quiverbolt.save.*")}, QDir::Files);
         for (const QString &name : leftovers)
