@@ -102,12 +102,15 @@ void MainWindowTest::meta_object_has_the_nine_slots_in_order()
     QCOMPARE(meta.propertyCount(), meta.propertyOffset());
     QCOMPARE(meta.classInfoCount(), 0);
 
-    const QList<QByteArray> expected = {
-        "set_score()",     "set_top()",
-        "submit_dialog()", "restart()",
-        "save_xml()",      "get_url()",
-        "replyFinish(QNetworkReply*)", "license_dialog()",
-        "displayStateChanged(QDBusMessage)"};
+    const QList<QByteArray> expected = {"set_score()",
+                                        "set_top()",
+                                        "submit_dialog()",
+                                        "restart()",
+                                        "save_xml()",
+                                        "get_url()",
+                                        "replyFinish(QNetworkReply*)",
+                                        "license_dialog()",
+                                        "displayStateChanged(QDBusMessage)"};
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         const QMetaMethod method = meta.method(meta.methodOffset() + i);
@@ -211,7 +214,8 @@ void MainWindowTest::tapping_the_counter_keeps_the_score_data()
     QTest::addColumn<QString>("shown_record");
     QTest::addColumn<QString>("tip");
 
-    const QString record_tip = QStringLiteral("Wow! Now you can submit\nyour record to the Rating.");
+    const QString record_tip =
+        QStringLiteral("Wow! Now you can submit\nyour record to the Rating.");
     const QString score_tip = QStringLiteral("Ok! Now you can submit\nyour score to the Rating.");
     QTest::newRow("power 0") << 5 << 0 << "5" << score_tip;
     QTest::newRow("equal to the record") << 40 << 40 << "40" << score_tip;
@@ -229,7 +233,8 @@ void MainWindowTest::tapping_the_counter_keeps_the_score()
     Quiverbolt window;
     window.findChild<QTimer *>()->stop();
     game_state().power = power;
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("curr_score")), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("curr_score")),
+                      Qt::LeftButton);
 
     QCOMPARE(label_text(window, "curr_top"), QString::number(power));
     QCOMPARE(label_text(window, "my_top"), shown_record);
@@ -253,7 +258,8 @@ void MainWindowTest::restart_keeps_a_zero_score()
     window.set_score();
     QVERIFY(label_text(window, "curr_score") != QStringLiteral("0"));
 
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_2")), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_2")),
+                      Qt::LeftButton);
     QCOMPARE(label_text(window, "curr_score"), QStringLiteral("0"));
     QCOMPARE(label_text(window, "curr_top"), QStringLiteral("0"));
     QCOMPARE(label_text(window, "my_top"), QStringLiteral("70"));
@@ -344,8 +350,8 @@ void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file_dat
     QTest::addColumn<QStringList>("xdotool");
     // "No" sits at the dialog's bottom left.
     QTest::newRow("No") << QStringList{QStringLiteral("mousemove"), QStringLiteral("--window"),
-                                       QStringLiteral("%1"), QStringLiteral("150"),
-                                       QStringLiteral("300"), QStringLiteral("click"),
+                                       QStringLiteral("%1"),        QStringLiteral("150"),
+                                       QStringLiteral("300"),       QStringLiteral("click"),
                                        QStringLiteral("1")};
     QTest::newRow("Escape") << QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"),
                                            QStringLiteral("%1"), QStringLiteral("key"),
@@ -371,11 +377,13 @@ void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file()
 
     QProcess search;
     search.start(QStringLiteral("xdotool"),
-                 {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                  QStringLiteral("--pid"), QString::number(game.processId()), QStringLiteral("--name"),
+                 {QStringLiteral("search"), QStringLiteral("--sync"),
+                  QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                  QString::number(game.processId()), QStringLiteral("--name"),
                   QStringLiteral("User License Agreement")});
     QVERIFY(search.waitForFinished(20000));
-    const QString window_id = QString::fromLatin1(search.readAllStandardOutput()).split('\n').first();
+    const QString window_id =
+        QString::fromLatin1(search.readAllStandardOutput()).split('\n').first();
     QVERIFY2(!window_id.isEmpty(), "the terms dialog did not appear");
 
     QStringList arguments;

@@ -8,7 +8,8 @@
 
 QStringList application_font_paths()
 {
-    return {QStringLiteral(":/polices/footlight.ttf"), QStringLiteral(":/polices/arial_rounded_b.ttf")};
+    return {QStringLiteral(":/polices/footlight.ttf"),
+            QStringLiteral(":/polices/arial_rounded_b.ttf")};
 }
 
 QString install_application_fonts(const QStringList &paths)
@@ -18,14 +19,16 @@ QString install_application_fonts(const QStringList &paths)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             if (warning.isEmpty()) {
-                warning = QCoreApplication::translate("Quiverbolt", "Cannot load font ") + QChar(0x00AB) +
-                          QStringLiteral(" arial_rounded ") + QChar(0x00BB) + QStringLiteral(".");
+                warning = QCoreApplication::translate("Quiverbolt", "Cannot load font ") +
+                          QChar(0x00AB) + QStringLiteral(" arial_rounded ") + QChar(0x00BB) +
+                          QStringLiteral(".");
             }
             continue;
         }
         if (QFontDatabase::addApplicationFontFromData(file.readAll()) == -1 && warning.isEmpty()) {
-            warning = QCoreApplication::translate("Quiverbolt", "Cannot install font ") + QChar(0x00AB) +
-                      QStringLiteral(" arial_rounded ") + QChar(0x00BB) + QStringLiteral(".");
+            warning = QCoreApplication::translate("Quiverbolt", "Cannot install font ") +
+                      QChar(0x00AB) + QStringLiteral(" arial_rounded ") + QChar(0x00BB) +
+                      QStringLiteral(".");
         }
     }
     return warning;

@@ -89,8 +89,8 @@ void Quiverbolt::show_logo()
     logo_scene = new QGraphicsScene(this);
     const QPixmap logo(QStringLiteral(":/images/logo.gif"));
     if (!logo.isNull()) {
-        const QPixmap scaled = logo.scaled(form->graphicsView->size(), Qt::KeepAspectRatioByExpanding,
-                                           Qt::FastTransformation);
+        const QPixmap scaled = logo.scaled(form->graphicsView->size(),
+                                           Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
         logo_scene->addPixmap(QPixmap::fromImage(scaled.toImage()));
     }
     form->graphicsView->setScene(logo_scene);
