@@ -18,7 +18,6 @@
 #include "support/systembus.h"
 #include "support/testhome.h"
 
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -85,11 +84,8 @@ struct Loaded
 
 Loaded load(const QByteArray &document)
 {
-    QByteArray bytes = document;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     Loaded loaded;
-    loaded.save = read_save(&buffer, loaded.state);
+    loaded.save = load_document(document, loaded.state);
     return loaded;
 }
 

@@ -6,7 +6,6 @@
 #include "support/files.h"
 #include "support/testhome.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -54,9 +53,7 @@ QString fault_in(QByteArray bytes, int &round)
     if (bytes.isEmpty())
         return QStringLiteral("the file is empty");
     GameState state;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const LoadedSave loaded = read_save(&buffer, state);
+    const LoadedSave loaded = load_document(bytes, state);
     if (loaded.key_rejected)
         return QStringLiteral("the key check fails");
     if (state.your_top <= 0 || state.current_top != state.your_top)

@@ -13,7 +13,6 @@
 #include "support/testhome.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGraphicsView>
@@ -240,10 +239,7 @@ void MainWindowTest::tapping_the_counter_keeps_the_score()
     QCOMPARE(label_text(window, "my_top"), shown_record);
     QCOMPARE(label_text(window, "tip_label"), tip);
     GameState saved;
-    QBuffer file;
-    file.setData(read_file(home.save_path()));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const LoadedSave loaded = read_save(&file, saved);
+    const LoadedSave loaded = load_document(read_file(home.save_path()), saved);
     QVERIFY(!loaded.key_rejected);
     QCOMPARE(saved.current_top, power);
     QCOMPARE(QString::number(saved.your_top), shown_record);

@@ -7,7 +7,6 @@
 #include "support/runprogram.h"
 #include "support/testhome.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -47,11 +46,8 @@ QStringList files_below(const QString &dir)
 // What the loader leaves in the save file after starting on document.
 QByteArray save_file_after_start(const QByteArray &document)
 {
-    QByteArray bytes = document;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     GameState state;
-    const LoadedSave loaded = read_save(&buffer, state);
+    const LoadedSave loaded = load_document(document, state);
     return loaded.key_rejected ? save_document(state) : document;
 }
 

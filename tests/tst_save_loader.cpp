@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "game/gamestate.h"
 #include "storage/savefile.h"
+#include "support/files.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
@@ -36,13 +36,6 @@ QByteArray document(const QByteArray &body)
 QByteArray tops_120_57(const QByteArray &key = key_for("120-120-57-57", 1))
 {
     return "<current_top>57</current_top><your_top>120</your_top><key>" + key + "</key>";
-}
-
-LoadedSave load(QByteArray bytes, GameState &state)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return read_save(&buffer, state);
 }
 
 QVariant field_value(const GameState &state, const QString &name)
@@ -226,7 +219,7 @@ void TestSaveLoader::key_check_decides_the_tops()
     QFETCH(QString, score_text);
 
     GameState state;
-    const LoadedSave loaded = load(bytes, state);
+    const LoadedSave loaded = load_document(bytes, state);
     QCOMPARE(loaded.key_rejected, rejected);
     QCOMPARE(state.your_top, your_top);
     QCOMPARE(state.current_top, current_top);
@@ -264,7 +257,7 @@ void TestSaveLoader::rating_places_show_their_text()
     QFETCH(QString, label);
 
     GameState state;
-    const LoadedSave loaded = load(document(body), state);
+    const LoadedSave loaded = load_document(document(body), state);
     QCOMPARE(state.local_top, place);
     QCOMPARE(state.world_top, place);
     QVERIFY(loaded.local_top_text.has_value());
@@ -276,7 +269,7 @@ void TestSaveLoader::rating_places_show_their_text()
 void TestSaveLoader::absent_places_leave_labels_and_state_alone()
 {
     GameState state;
-    const LoadedSave loaded = load(document(tops_120_57()), state);
+    const LoadedSave loaded = load_document(document(tops_120_57()), state);
     QVERIFY(!loaded.local_top_text.has_value());
     QVERIFY(!loaded.world_top_text.has_value());
     QCOMPARE(state.local_top, -1);
@@ -361,7 +354,7 @@ void TestSaveLoader::reads_texts_and_numbers()
     QFETCH(QVariant, value);
 
     GameState state;
-    load(bytes, state);
+    load_document(bytes, state);
     QCOMPARE(field_value(state, field), value);
 }
 

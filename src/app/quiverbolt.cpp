@@ -37,9 +37,9 @@ using namespace quiverbolt;
 
 namespace {
 
-// The system bus connection that carries the display-state subscription,
-// made on the first construction of a window and kept for the process.
-QDBusConnection &display_bus()
+// The connection to the system bus, where MCE lives: made on the first
+// construction of a window and kept for the process.
+QDBusConnection &system_bus()
 {
     static QDBusConnection bus = QDBusConnection::systemBus();
     return bus;
@@ -66,10 +66,10 @@ Quiverbolt::Quiverbolt(QWidget *parent) : QMainWindow(parent), form(new Quiverbo
     tick_timer->start(tick_interval_ms);
 
     // QDBusConnection::connect takes the slot by its signature only.
-    display_bus().connect(QString::fromLatin1(mce_service), QString::fromLatin1(mce_signal_path),
-                          QString::fromLatin1(mce_signal_interface),
-                          QString::fromLatin1(mce_display_signal), this,
-                          SLOT(displayStateChanged(QDBusMessage)));
+    system_bus().connect(QString::fromLatin1(mce_service), QString::fromLatin1(mce_signal_path),
+                         QString::fromLatin1(mce_signal_interface),
+                         QString::fromLatin1(mce_display_signal), this,
+                         SLOT(displayStateChanged(QDBusMessage)));
 }
 
 Quiverbolt::~Quiverbolt()
@@ -135,7 +135,7 @@ void Quiverbolt::set_score()
     if (!mce_request) {
         mce_request = new ComNokiaMceRequestInterface(QString::fromLatin1(mce_service),
                                                       QString::fromLatin1(mce_request_path),
-                                                      QDBusConnection::systemBus(), this);
+                                                      system_bus(), this);
     }
     mce_request->req_tklock_mode_change(QStringLiteral("unlocked"));
 }

@@ -2,6 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "support/files.h"
 
+#include "game/gamestate.h"
+
+#include <QBuffer>
+
 #include <QFile>
 
 QByteArray read_file(const QString &path)
@@ -20,4 +24,12 @@ bool write_file(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+LoadedSave load_document(const QByteArray &document, GameState &state)
+{
+    QByteArray bytes = document;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read_save(&buffer, state);
 }
