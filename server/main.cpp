@@ -1,0 +1,263 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+// quiverbolt-rating: the game's rating server.
+
+#include "http/httpserver.h"
+#include "rating/submission.h"
+#include "routes/routes.h"
+#include "store/commitqueue.h"
+#include "store/store.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int usage_error = 2;
+
+const char usage[] =
+    "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
+    "The QuiverBolt rating server.\n\n"
+    "Commands:\n"
+    "  serve   answer the game's submissions over HTTP\n"
+    "  seed    add made-up players to a database (for benchmarks)\n\n"
+    "Run quiverbolt-rating COMMAND --help for the command's options.\n";
+
+void print_error(const QString &text)
+{
+    std::fprintf(stderr, "quiverbolt-rating: %s\n", qPrintable(text));
+}
+
+// "sqlite:" and a file in $XDG_DATA_HOME/quiverbolt/, the folder made if need be.
+QString default_database()
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/quiverbolt");
+    QDir().mkpath(folder);
+    return QStringLiteral("sqlite:") + folder + QStringLiteral("/rating.db");
+}
+
+// "127.0.0.1:8390", "[::1]:8390" or "localhost:8390".
+bool parse_listen(const QString &text, tcp::endpoint &endpoint)
+{
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    QString host = text.left(colon);
+    bool port_ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&port_ok);
+    if (!port_ok || port > 65535)
+        return false;
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (host == QLatin1String("localhost"))
+        host = QStringLiteral("127.0.0.1");
+    beast::error_code ec;
+    const auto address = net::ip::make_address(host.toStdString(), ec);
+    if (ec)
+        return false;
+    endpoint = tcp::endpoint(address, static_cast<unsigned short>(port));
+    return true;
+}
+
+QString url_of(const tcp::endpoint &endpoint)
+{
+    const QString host = QString::fromStdString(endpoint.address().to_string());
+    return QStringLiteral("http://%1:%2/")
+        .arg(endpoint.address().is_v6() ? QLatin1Char('[') + host + QLatin1Char(']') : host)
+        .arg(endpoint.port());
+}
+
+int serve(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Answers the game's rating submissions (POST /) and GET /healthz over HTTP."));
+    const QCommandLineOption listen_option(
+        QStringLiteral("listen"), QStringLiteral("Address and port to listen on (port 0: any free one)."),
+        QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8390"));
+    const QCommandLineOption database_option(
+        QStringLiteral("database"),
+        QStringLiteral("Database: sqlite:/path/to/file.db (default: a file under "
+                       "$XDG_DATA_HOME/quiverbolt/)."),
+        QStringLiteral("URL"));
+    const QCommandLineOption public_url_option(
+        QStringLiteral("public-url"),
+        QStringLiteral("Address players reach the server at, for the links in replies "
+                       "(default: http://ADDR:PORT/)."),
+        QStringLiteral("URL"));
+    parser.addOptions({listen_option, database_option, public_url_option});
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(arguments);
+    if (!parser.positionalArguments().isEmpty()) {
+        print_error(QStringLiteral("serve takes no arguments: ") +
+                    parser.positionalArguments().join(QLatin1Char(' ')));
+        return usage_error;
+    }
+
+    tcp::endpoint endpoint;
+    if (!parse_listen(parser.value(listen_option), endpoint)) {
+        print_error(QStringLiteral("--listen wants ADDR:PORT, as in 127.0.0.1:8390, not ") +
+                    parser.value(listen_option));
+        return usage_error;
+    }
+    const QString database =
+        parser.isSet(database_option) ? parser.value(database_option) : default_database();
+
+    CommitQueue queue([database](QString *error) { return open_store(database, error); });
+    QString error;
+    if (!queue.start(&error)) {
+        print_error(QStringLiteral("cannot open the database: ") + error);
+        return 1;
+    }
+
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    net::io_context io(static_cast<int>(threads));
+    // Routes needs the public URL, which needs the bound port: it is filled
+    // in before the first connection is accepted.
+    std::unique_ptr<Routes> routes;
+    HttpServer server(io, Handlers{[&routes](Request &&request, Responder respond) {
+                                       routes->handle(std::move(request), std::move(respond));
+                                   },
+                                   &Routes::refusal});
+    std::string listen_error;
+    if (!server.listen(endpoint, &listen_error)) {
+        print_error(QStringLiteral("cannot listen on %1: %2")
+                        .arg(parser.value(listen_option), QString::fromStdString(listen_error)));
+        return 1;
+    }
+    const QString local_url = url_of(server.local_endpoint());
+    QString public_url =
+        parser.isSet(public_url_option) ? parser.value(public_url_option) : local_url;
+    if (!public_url.endsWith(QLatin1Char('/')))
+        public_url += QLatin1Char('/');
+    routes = std::make_unique<Routes>(queue, public_url);
+
+    net::signal_set stop_signals(io, SIGINT, SIGTERM);
+    stop_signals.async_wait([&](const beast::error_code &ec, int) {
+        if (!ec)
+            server.stop();
+    });
+
+    std::fprintf(stderr, "database %s\nlistening on %s\n", qPrintable(database),
+                 qPrintable(local_url));
+    std::vector<std::thread> pool;
+    for (unsigned i = 1; i < threads; ++i)
+        pool.emplace_back([&io] { io.run(); });
+    io.run();
+    for (std::thread &thread : pool)
+        thread.join();
+    queue.stop();
+    std::fprintf(stderr, "stopped\n");
+    return 0;
+}
+
+// Made-up players with values shaped like real play: most near a typical
+// power, a long tail of hard shakers, a few big towns and many small ones.
+std::vector<Submission> made_up_players(int first, int count, std::mt19937 &random)
+{
+    std::lognormal_distribution<double> power(std::log(900.0), 0.6);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<Submission> players;
+    players.reserve(static_cast<std::size_t>(count));
+    for (int i = first; i < first + count; ++i) {
+        Submission player;
+        player.rating = unit(random) < 0.6 ? Rating::men : Rating::women;
+        player.name = QStringLiteral("Player %1").arg(i);
+        const double u = unit(random);
+        if (u >= 0.1)
+            player.location = QStringLiteral("Town %1").arg(int(std::pow(u, 4) * 3000));
+        player.name_key = identity_key(player.name);
+        player.location_key = identity_key(player.location);
+        player.value = std::clamp(int(power(random)), 1, value_limit);
+        players.push_back(player);
+    }
+    return players;
+}
+
+int seed(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Adds made-up players to a database."));
+    const QCommandLineOption players_option(QStringLiteral("players"),
+                                            QStringLiteral("How many players to add."),
+                                            QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption database_option(QStringLiteral("database"),
+                                             QStringLiteral("Database, as for serve."),
+                                             QStringLiteral("URL"));
+    parser.addOptions({players_option, database_option});
+    parser.addHelpOption();
+    parser.process(arguments);
+    bool ok = false;
+    const int count = parser.value(players_option).toInt(&ok);
+    if (!ok || count < 0) {
+        print_error(QStringLiteral("--players wants a number"));
+        return usage_error;
+    }
+    const QString database =
+        parser.isSet(database_option) ? parser.value(database_option) : default_database();
+    QString error;
+    std::unique_ptr<Store> store = open_store(database, &error);
+    if (!store) {
+        print_error(QStringLiteral("cannot open the database: ") + error);
+        return 1;
+    }
+    std::mt19937 random(1);
+    constexpr int chunk = 10000;
+    for (int first = 0; first < count; first += chunk) {
+        const auto players = made_up_players(first, std::min(chunk, count - first), random);
+        if (!store->add_players(players, QDateTime::currentMSecsSinceEpoch())) {
+            print_error(store->last_error());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "added up to %d players to %s\n", count, qPrintable(database));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quiverbolt-rating"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUIVERBOLT_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::printf("quiverbolt-rating %s\n", QUIVERBOLT_VERSION);
+        return 0;
+    }
+    // The command's own parser sees "quiverbolt-rating serve" as its program.
+    if (arguments.size() > 1) {
+        arguments[0] += QLatin1Char(' ') + command;
+        arguments.removeAt(1);
+    }
+    if (command == QLatin1String("serve"))
+        return serve(arguments);
+    if (command == QLatin1String("seed"))
+        return seed(arguments);
+    if (command.isEmpty())
+        print_error(QStringLiteral("no command given"));
+    else
+        print_error(QStringLiteral("unknown command \"%1\"").arg(command));
+    std::fputs(usage, stderr);
+    return usage_error;
+}

@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "http/http.h"
+#include "rating/reply.h"
+
+#include <QString>
+
+class CommitQueue;
+
+// What each path does.
+//   POST /         a submission from the game: the reply document
+//   GET  /healthz  "ok" while the database answers
+class Routes
+{
+public:
+    // public_url ends with "/"; links in replies start with it.
+    Routes(CommitQueue &queue, QString public_url);
+
+    void handle(Request &&request, Responder respond) const;
+    // The answer to a request that could not be read.
+    static Response refusal(http::status status);
+
+    // A reply document with its status, as the game receives it.
+    static Response reply_response(const Reply &reply);
+
+private:
+    void submit(const Request &request, Responder respond) const;
+    Response health() const;
+
+    CommitQueue &queue;
+    QString public_url;
+};

@@ -1,0 +1,324 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+#include "store/sqlite/sqlitestore.h"
+
+#include <QSqlError>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+
+// The schema, one numbered step at a time: step n brings a file from version
+// n - 1 to n. Steps are only ever added, never changed.
+const std::vector<std::vector<const char *>> migrations = {
+    // 1: players, one row per (rating, name, location) as compared.
+    {
+        "CREATE TABLE players ("
+        " id INTEGER PRIMARY KEY AUTOINCREMENT," // never reused: links name it
+        " rating TEXT NOT NULL CHECK (rating IN ('m', 'w')),"
+        " name_key TEXT NOT NULL,"
+        " location_key TEXT NOT NULL,"
+        " name TEXT NOT NULL,"
+        " location TEXT NOT NULL,"
+        " best INTEGER NOT NULL CHECK (best > 0),"
+        " best_at INTEGER NOT NULL," // milliseconds since 1970 UTC
+        " submissions INTEGER NOT NULL,"
+        " UNIQUE (rating, name_key, location_key))",
+        "CREATE INDEX players_by_best ON players (rating, best)",
+        "CREATE INDEX players_by_location ON players (rating, location_key, best)",
+    },
+};
+
+QString next_connection_name()
+{
+    static std::atomic<int> count{0};
+    return QStringLiteral("quiverbolt-rating-%1").arg(++count);
+}
+
+} // namespace
+
+SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name) {}
+
+SqliteStore::~SqliteStore()
+{
+    for (QSqlQuery *query : {&begin, &commit, &rollback, &find_player, &insert_player,
+                             &raise_best, &count_submission, &count_world_above,
+                             &count_local_above, &insert_if_new, &ping})
+        *query = QSqlQuery();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connection_name);
+}
+
+std::unique_ptr<Store> SqliteStore::open(const QString &path, QString *error)
+{
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        *error = QStringLiteral("Qt's SQLite driver is not installed (libqt5sql5-sqlite)");
+        return nullptr;
+    }
+    std::unique_ptr<SqliteStore> store(new SqliteStore(next_connection_name()));
+    store->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), store->connection_name);
+    store->db.setDatabaseName(path);
+    // Moderation tools may write beside the server: wait for them, not fail.
+    store->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!store->db.open()) {
+        *error = store->db.lastError().text();
+        return nullptr;
+    }
+    if (!store->configure() || !store->migrate() || !store->prepare_statements()) {
+        *error = path + QStringLiteral(": ") + store->error;
+        return nullptr;
+    }
+    return store;
+}
+
+bool SqliteStore::run(QSqlQuery &query)
+{
+    if (query.exec())
+        return true;
+    error = query.lastError().text();
+    return false;
+}
+
+bool SqliteStore::run(const QString &sql)
+{
+    QSqlQuery query(db);
+    if (query.exec(sql))
+        return true;
+    error = query.lastError().text();
+    return false;
+}
+
+bool SqliteStore::configure()
+{
+    // A reply goes out only after its commit is on disk: the log is synced at
+    // every commit, and readers never wait for the writer.
+    QSqlQuery mode(db);
+    if (!mode.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !mode.next()) {
+        error = mode.lastError().text();
+        return false;
+    }
+    if (mode.value(0).toString() != QLatin1String("wal")) {
+        error = QStringLiteral("cannot use write-ahead logging (journal mode %1)")
+                    .arg(mode.value(0).toString());
+        return false;
+    }
+    return run(QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+bool SqliteStore::migrate()
+{
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
+        error = version.lastError().text();
+        return false;
+    }
+    const int current = version.value(0).toInt();
+    version.finish();
+    const int target = static_cast<int>(migrations.size());
+    if (current > target) {
+        error = QStringLiteral("the database has schema version %1, newer than this "
+                               "program's %2; run a newer quiverbolt-rating")
+                    .arg(current)
+                    .arg(target);
+        return false;
+    }
+    if (current == target)
+        return true;
+
+    if (!run(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    for (int step = current + 1; step <= target; ++step) {
+        for (const char *statement : migrations[step - 1]) {
+            if (!run(QString::fromLatin1(statement))) {
+                run(QStringLiteral("ROLLBACK"));
+                return false;
+            }
+        }
+    }
+    // The version is our own constant: PRAGMA takes no bound parameter.
+    if (!run(QStringLiteral("PRAGMA user_version = %1").arg(target)) ||
+        !run(QStringLiteral("COMMIT"))) {
+        const QString why = error;
+        run(QStringLiteral("ROLLBACK"));
+        error = why;
+        return false;
+    }
+    return true;
+}
+
+bool SqliteStore::prepare_statements()
+{
+    const auto prepare = [this](QSqlQuery &query, const char *sql) {
+        query = QSqlQuery(db);
+        if (query.prepare(QString::fromLatin1(sql)))
+            return true;
+        error = query.lastError().text();
+        return false;
+    };
+    return prepare(begin, "BEGIN IMMEDIATE") && prepare(commit, "COMMIT") &&
+           prepare(rollback, "ROLLBACK") &&
+           prepare(find_player, "SELECT id, best FROM players"
+                                " WHERE rating = ? AND name_key = ? AND location_key = ?") &&
+           prepare(insert_player,
+                   "INSERT INTO players (rating, name_key, location_key, name, location,"
+                   " best, best_at, submissions) VALUES (?, ?, ?, ?, ?, ?, ?, 1)") &&
+           prepare(raise_best, "UPDATE players SET best = ?, best_at = ?, name = ?,"
+                               " location = ?, submissions = submissions + 1 WHERE id = ?") &&
+           prepare(count_submission, "UPDATE players SET name = ?, location = ?,"
+                                     " submissions = submissions + 1 WHERE id = ?") &&
+           prepare(count_world_above,
+                   "SELECT count(*) FROM players WHERE rating = ? AND best > ?") &&
+           prepare(count_local_above, "SELECT count(*) FROM players"
+                                      " WHERE rating = ? AND location_key = ? AND best > ?") &&
+           prepare(insert_if_new,
+                   "INSERT OR IGNORE INTO players (rating, name_key, location_key, name,"
+                   " location, best, best_at, submissions) VALUES (?, ?, ?, ?, ?, ?, ?, 1)") &&
+           prepare(ping, "SELECT count(*) FROM sqlite_master");
+}
+
+void SqliteStore::roll_back()
+{
+    const QString why = error;
+    run(rollback);
+    error = why;
+}
+
+bool SqliteStore::count_places(Rating rating, int best, const QString &location_key,
+                               int &world_place, int &local_place)
+{
+    const QString letter = rating_letter(rating);
+    count_world_above.bindValue(0, letter);
+    count_world_above.bindValue(1, best);
+    if (!run(count_world_above) || !count_world_above.next()) {
+        error = count_world_above.lastError().text();
+        return false;
+    }
+    world_place = 1 + count_world_above.value(0).toInt();
+    count_world_above.finish();
+
+    local_place = 0;
+    if (location_key.isEmpty())
+        return true;
+    count_local_above.bindValue(0, letter);
+    count_local_above.bindValue(1, location_key);
+    count_local_above.bindValue(2, best);
+    if (!run(count_local_above) || !count_local_above.next()) {
+        error = count_local_above.lastError().text();
+        return false;
+    }
+    local_place = 1 + count_local_above.value(0).toInt();
+    count_local_above.finish();
+    return true;
+}
+
+bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standing &standing)
+{
+    standing = Standing();
+    standing.rating = submission.rating;
+
+    find_player.bindValue(0, rating_letter(submission.rating));
+    find_player.bindValue(1, submission.name_key);
+    find_player.bindValue(2, submission.location_key);
+    if (!run(find_player))
+        return false;
+    const bool known = find_player.next();
+    if (known) {
+        standing.player_id = find_player.value(0).toLongLong();
+        standing.best = find_player.value(1).toInt();
+    }
+    find_player.finish();
+
+    if (!known) {
+        insert_player.bindValue(0, rating_letter(submission.rating));
+        insert_player.bindValue(1, submission.name_key);
+        insert_player.bindValue(2, submission.location_key);
+        insert_player.bindValue(3, submission.name);
+        insert_player.bindValue(4, submission.location);
+        insert_player.bindValue(5, submission.value);
+        insert_player.bindValue(6, now_ms);
+        if (!run(insert_player))
+            return false;
+        standing.player_id = insert_player.lastInsertId().toLongLong();
+        standing.best = submission.value;
+        standing.improved = true;
+    } else if (submission.value > standing.best) {
+        raise_best.bindValue(0, submission.value);
+        raise_best.bindValue(1, now_ms);
+        raise_best.bindValue(2, submission.name);
+        raise_best.bindValue(3, submission.location);
+        raise_best.bindValue(4, standing.player_id);
+        if (!run(raise_best))
+            return false;
+        standing.best = submission.value;
+        standing.improved = true;
+    } else {
+        // A lower value changes nothing but the count and the spelling.
+        count_submission.bindValue(0, submission.name);
+        count_submission.bindValue(1, submission.location);
+        count_submission.bindValue(2, standing.player_id);
+        if (!run(count_submission))
+            return false;
+    }
+    return count_places(submission.rating, standing.best, submission.location_key,
+                        standing.world_place, standing.local_place);
+}
+
+bool SqliteStore::submit(const std::vector<Submission> &submissions, qint64 now_ms,
+                         std::vector<Standing> &standings)
+{
+    standings.assign(submissions.size(), Standing());
+    // One transaction, one sync to disk, for every submission that queued.
+    if (!run(begin))
+        return false;
+    for (std::size_t i = 0; i < submissions.size(); ++i) {
+        if (!store_one(submissions[i], now_ms, standings[i])) {
+            roll_back();
+            return false;
+        }
+    }
+    if (!run(commit)) {
+        roll_back();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteStore::places(Rating rating, int best, const QString &location_key, int &world_place,
+                         int &local_place)
+{
+    return count_places(rating, best, location_key, world_place, local_place);
+}
+
+bool SqliteStore::add_players(const std::vector<Submission> &players, qint64 now_ms)
+{
+    if (!run(begin))
+        return false;
+    for (const Submission &player : players) {
+        insert_if_new.bindValue(0, rating_letter(player.rating));
+        insert_if_new.bindValue(1, player.name_key);
+        insert_if_new.bindValue(2, player.location_key);
+        insert_if_new.bindValue(3, player.name);
+        insert_if_new.bindValue(4, player.location);
+        insert_if_new.bindValue(5, player.value);
+        insert_if_new.bindValue(6, now_ms);
+        if (!run(insert_if_new)) {
+            roll_back();
+            return false;
+        }
+    }
+    if (!run(commit)) {
+        roll_back();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteStore::answers()
+{
+    if (!run(ping) || !ping.next())
+        return false;
+    ping.finish();
+    return true;
+}

@@ -1,0 +1,57 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "store/store.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+// Players in one SQLite file, through Qt SQL, in write-ahead-log mode with a
+// sync to disk at every commit.
+class SqliteStore : public Store
+{
+public:
+    // The schema version this program writes; a newer file is refused.
+    static constexpr int schema_version = 1;
+
+    static std::unique_ptr<Store> open(const QString &path, QString *error);
+    ~SqliteStore() override;
+
+    bool submit(const std::vector<Submission> &submissions, qint64 now_ms,
+                std::vector<Standing> &standings) override;
+    bool places(Rating rating, int best, const QString &location_key, int &world_place,
+                int &local_place) override;
+    bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool answers() override;
+    QString last_error() const override { return error; }
+
+private:
+    explicit SqliteStore(const QString &connection_name);
+    bool configure();
+    bool migrate();
+    bool prepare_statements();
+    bool run(QSqlQuery &query);
+    bool run(const QString &sql);
+    bool store_one(const Submission &submission, qint64 now_ms, Standing &standing);
+    bool count_places(Rating rating, int best, const QString &location_key, int &world_place,
+                      int &local_place);
+    void roll_back();
+
+    QString connection_name;
+    QSqlDatabase db;
+    QString error;
+
+    // Prepared once, bound for every use.
+    QSqlQuery begin;
+    QSqlQuery commit;
+    QSqlQuery rollback;
+    QSqlQuery find_player;
+    QSqlQuery insert_player;
+    QSqlQuery raise_best;
+    QSqlQuery count_submission;
+    QSqlQuery count_world_above;
+    QSqlQuery count_local_above;
+    QSqlQuery insert_if_new;
+    QSqlQuery ping;
+};
