@@ -6,6 +6,7 @@
 #include "rating/submission.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
+#include "store/madeupplayers.h"
 #include "store/store.h"
 
 #include <QCommandLineParser>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cmath>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -162,29 +162,6 @@ int serve(const QStringList &arguments)
     queue.stop();
     std::fprintf(stderr, "stopped\n");
     return 0;
-}
-
-// Made-up players with values shaped like real play: most near a typical
-// power, a long tail of hard shakers, a few big towns and many small ones.
-std::vector<Submission> made_up_players(int first, int count, std::mt19937 &random)
-{
-    std::lognormal_distribution<double> power(std::log(900.0), 0.6);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<Submission> players;
-    players.reserve(static_cast<std::size_t>(count));
-    for (int i = first; i < first + count; ++i) {
-        Submission player;
-        player.rating = unit(random) < 0.6 ? Rating::men : Rating::women;
-        player.name = QStringLiteral("Player %1").arg(i);
-        const double u = unit(random);
-        if (u >= 0.1)
-            player.location = QStringLiteral("Town %1").arg(int(std::pow(u, 4) * 3000));
-        player.name_key = identity_key(player.name);
-        player.location_key = identity_key(player.location);
-        player.value = std::clamp(int(power(random)), 1, value_limit);
-        players.push_back(player);
-    }
-    return players;
 }
 
 int seed(const QStringList &arguments)
