@@ -38,6 +38,28 @@ void print_error(const QString &text)
     std::fprintf(stderr, "quiverbolt-rating: %s\n", qPrintable(text));
 }
 
+// Parses a command's options; --help and --version print and exit 0, a wrong
+// option is a usage error.
+bool parse_options(QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments)) {
+        print_error(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        print_error(QStringLiteral("unexpected arguments: ") +
+                    parser.positionalArguments().join(QLatin1Char(' ')));
+        return false;
+    }
+    return true;
+}
+
 // "sqlite:" and a file in $XDG_DATA_HOME/quiverbolt/, the folder made if need be.
 QString default_database()
 {
@@ -98,14 +120,8 @@ int serve(const QStringList &arguments)
                        "(default: http://ADDR:PORT/)."),
         QStringLiteral("URL"));
     parser.addOptions({listen_option, database_option, public_url_option});
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(arguments);
-    if (!parser.positionalArguments().isEmpty()) {
-        print_error(QStringLiteral("serve takes no arguments: ") +
-                    parser.positionalArguments().join(QLatin1Char(' ')));
+    if (!parse_options(parser, arguments))
         return usage_error;
-    }
 
     tcp::endpoint endpoint;
     if (!parse_listen(parser.value(listen_option), endpoint)) {
@@ -175,8 +191,8 @@ int seed(const QStringList &arguments)
                                              QStringLiteral("Database, as for serve."),
                                              QStringLiteral("URL"));
     parser.addOptions({players_option, database_option});
-    parser.addHelpOption();
-    parser.process(arguments);
+    if (!parse_options(parser, arguments))
+        return usage_error;
     bool ok = false;
     const int count = parser.value(players_option).toInt(&ok);
     if (!ok || count < 0) {
