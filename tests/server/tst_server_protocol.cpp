@@ -57,6 +57,7 @@ private slots:
     void public_url_option_sets_the_link();
     void default_database_is_in_the_data_folder();
     void database_newer_than_the_program_is_refused();
+    void seed_adds_the_players_asked_for();
     void command_line_explains_itself_data();
     void command_line_explains_itself();
     void terminate_answers_what_is_in_flight_and_exits_zero();
@@ -334,6 +335,38 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
                                              QStringLiteral("sqlite:") + file});
     QCOMPARE(run.exit_code, 1);
     QVERIFY2(run.output.contains("newer than this program"), run.output.constData());
+}
+
+void ServerProtocolTest::seed_adds_the_players_asked_for()
+{
+    QTemporaryDir own;
+    const QString file = own.filePath(QStringLiteral("seeded.db"));
+    const ServerRun seed = run_server_binary({QStringLiteral("seed"), QStringLiteral("--players"),
+                                              QStringLiteral("500"), QStringLiteral("--database"),
+                                              QStringLiteral("sqlite:") + file});
+    QVERIFY2(seed.exit_code == 0, seed.output.constData());
+    {
+        DatabaseFile db(file);
+        // Some made-up players have no location: they are stored all the same.
+        QCOMPARE(db.row(QStringLiteral("SELECT count(*), sum(location = '') FROM players"))
+                     .value(0)
+                     .toInt(),
+                 500);
+        QVERIFY(db.row(QStringLiteral("SELECT count(*) FROM players WHERE location = ''"))
+                    .value(0)
+                    .toInt() > 0);
+    }
+
+    RatingServerProcess other;
+    QVERIFY2(other.start(file), other.log().constData());
+    Player newcomer = named(QStringLiteral("Newcomer"), QString());
+    newcomer.record = 1000000;
+    const HttpResult result = http_exchange(other.port(), post_request(genuine_body(newcomer)));
+    QCOMPARE(result.status, 200);
+    const GameView view = read_as_game(result.body);
+    QCOMPARE(view.world_text, QStringLiteral("1"));
+    QCOMPARE(view.local_text, QStringLiteral("-"));
+    QVERIFY(other.stop());
 }
 
 void ServerProtocolTest::command_line_explains_itself_data()
