@@ -45,14 +45,14 @@ QString next_connection_name()
 
 } // namespace
 
-SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name) {}
+SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name)
+{}
 
 SqliteStore::~SqliteStore()
 {
     for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
-                             &find_player, &insert_player,
-                             &raise_best, &count_submission, &count_world_above,
-                             &count_local_above, &insert_if_new, &ping})
+                             &find_player, &insert_player, &raise_best, &count_submission,
+                             &count_world_above, &count_local_above, &insert_if_new, &ping})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
