@@ -50,6 +50,7 @@ private slots:
     void later_lower_value_keeps_the_best_and_its_places();
     void body_larger_than_any_document_gets_413_with_a_reply();
     void kept_alive_connection_answers_request_after_request();
+    void body_is_awaited_after_100_continue();
     void other_paths_and_methods_are_refused_data();
     void other_paths_and_methods_are_refused();
     void health_says_ok_while_the_database_answers();
@@ -57,6 +58,7 @@ private slots:
     void public_url_option_sets_the_link();
     void default_database_is_in_the_data_folder();
     void database_newer_than_the_program_is_refused();
+    void address_in_use_is_an_error();
     void seed_adds_the_players_asked_for();
     void command_line_explains_itself_data();
     void command_line_explains_itself();
@@ -254,6 +256,28 @@ void ServerProtocolTest::kept_alive_connection_answers_request_after_request()
     QVERIFY(received.endsWith("\r\n\r\nok\n"));
 }
 
+void ServerProtocolTest::body_is_awaited_after_100_continue()
+{
+    const QByteArray body = genuine_body(named("Patient", "Oulu"));
+    QByteArray request = post_request(body);
+    request.chop(body.size());
+    request.replace("Connection: close\r\n", "Expect: 100-continue\r\nConnection: close\r\n");
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(socket.waitForConnected(10000));
+    socket.write(request);
+    QByteArray received;
+    while (!received.contains("\r\n\r\n") && socket.waitForReadyRead(10000))
+        received += socket.readAll();
+    QVERIFY2(received.startsWith("HTTP/1.1 100 Continue\r\n\r\n"), received.constData());
+    received.clear();
+    socket.write(body);
+    while (!received.contains("</rating>") && socket.waitForReadyRead(10000))
+        received += socket.readAll();
+    QVERIFY2(received.startsWith("HTTP/1.1 200 OK"), received.constData());
+}
+
 void ServerProtocolTest::other_paths_and_methods_are_refused_data()
 {
     QTest::addColumn<QByteArray>("request");
@@ -341,6 +365,17 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
          QStringLiteral("--database"), QStringLiteral("sqlite:") + file});
     QCOMPARE(run.exit_code, 1);
     QVERIFY2(run.output.contains("newer than this program"), run.output.constData());
+}
+
+void ServerProtocolTest::address_in_use_is_an_error()
+{
+    QTemporaryDir own;
+    const ServerRun run = run_server_binary(
+        {QStringLiteral("serve"), QStringLiteral("--listen"),
+         QStringLiteral("127.0.0.1:%1").arg(server.port()), QStringLiteral("--database"),
+         QStringLiteral("sqlite:") + own.filePath(QStringLiteral("busy.db"))});
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY2(run.output.contains("cannot listen on 127.0.0.1:"), run.output.constData());
 }
 
 void ServerProtocolTest::seed_adds_the_players_asked_for()
