@@ -12,6 +12,7 @@
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
+#include "support/runprogram.h"
 #include "support/testhome.h"
 
 #include <QAccelerometer>
@@ -396,27 +397,16 @@ void TestMce::window_runs_without_any_system_bus()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
                        QStringLiteral("unix:path=") + nowhere.filePath(QStringLiteral("no_bus")));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(without_system_bus_argument)});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+    const Run child = run(QCoreApplication::applicationFilePath(),
+                          {QLatin1String(without_system_bus_argument)}, 60000, environment);
+    QVERIFY2(child.exit_code == 0, child.output.constData());
 }
 
 void TestMce::window_runs_on_when_the_system_bus_goes_away()
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(losing_system_bus_argument)});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+    const Run child = run(QCoreApplication::applicationFilePath(),
+                          {QLatin1String(losing_system_bus_argument)}, 60000);
+    QVERIFY2(child.exit_code == 0, child.output.constData());
 }
 
 // Runs in a child process with a system bus of its own, which it then stops.
