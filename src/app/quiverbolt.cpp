@@ -3,6 +3,7 @@
 #include "app/quiverbolt.h"
 
 #include "app/fonts.h"
+#include "app/idleinhibitor.h"
 #include "app/landscape.h"
 #include "app/resources.h"
 #include "constants.h"
@@ -70,6 +71,8 @@ Quiverbolt::Quiverbolt(QWidget *parent) : QMainWindow(parent), form(new Quiverbo
                          QString::fromLatin1(mce_signal_interface),
                          QString::fromLatin1(mce_display_signal), this,
                          SLOT(displayStateChanged(QDBusMessage)));
+    // Without MCE the desktop keeps the screen on while the player shakes.
+    idle_inhibitor = new IdleInhibitor(system_bus(), this);
 }
 
 Quiverbolt::~Quiverbolt()
@@ -128,6 +131,7 @@ void Quiverbolt::set_score()
     const TickShown shown = advance_tick(game_state());
     form->tlabel->setText(shown.time_text);
     form->curr_score->setText(shown.power_text);
+    idle_inhibitor->set_power(game_state().power);
     if (!shown.keep_unlocked)
         return;
     // One proxy for the whole run; it neither introspects nor waits, so a
@@ -245,12 +249,14 @@ void Quiverbolt::displayStateChanged(const QDBusMessage &message)
     const QString display = arguments.first().toString();
     GameState &state = game_state();
     if (display == QLatin1String("on")) {
+        idle_inhibitor->set_display_on(true);
         if (state.display_on == 0) {
             accelerometer->start();
             tick_timer->start(tick_interval_ms);
         }
         state.display_on = 1;
     } else if (display == QLatin1String("off")) {
+        idle_inhibitor->set_display_on(false);
         if (state.display_on == 1) {
             accelerometer->stop();
             tick_timer->stop();
