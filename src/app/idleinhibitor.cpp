@@ -53,16 +53,14 @@ IdleInhibitor::IdleInhibitor(const QDBusConnection &system_bus, QObject *parent)
 
 IdleInhibitor::~IdleInhibitor()
 {
-    if (asking) {
+    // Nothing is wanted any more. An answer still on its way is waited for,
+    // so that an inhibition granted just now is given back as well.
+    closing = true;
+    power = 0;
+    if (asking)
         asking->waitForFinished();
-        const QDBusPendingReply<uint> reply = *asking;
-        if (!reply.isError()) {
-            cookie = reply.value();
-            state = State::held;
-        }
-    }
-    if (state == State::held)
-        give_back(true);
+    else
+        update();
 }
 
 void IdleInhibitor::set_power(int new_power)
@@ -91,7 +89,7 @@ void IdleInhibitor::update()
     const IdleInhibitStep step =
         idle_inhibit_step(mce_present, display_on, power, state == State::held);
     if (step == IdleInhibitStep::give_back)
-        give_back(false);
+        give_back();
     else if (step == IdleInhibitStep::take && !refused)
         take();
     // Nothing held and nothing wanted: the next game may ask again.
@@ -125,11 +123,11 @@ void IdleInhibitor::taken(QDBusPendingCallWatcher *call)
     update();
 }
 
-void IdleInhibitor::give_back(bool wait)
+void IdleInhibitor::give_back()
 {
     QDBusMessage uninhibit = screensaver_call(QStringLiteral("UnInhibit"));
     uninhibit << cookie;
-    if (wait)
+    if (closing)
         QDBusConnection::sessionBus().call(uninhibit, QDBus::Block, exit_timeout_ms);
     else
         QDBusConnection::sessionBus().send(uninhibit);

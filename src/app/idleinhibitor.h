@@ -30,7 +30,7 @@ private:
     void update();
     void take();
     void taken(QDBusPendingCallWatcher *call);
-    void give_back(bool wait);
+    void give_back();
 
     // Until the system bus has answered, as if MCE ran: nothing is taken on a
     // phone with MCE, not even for the first ticks.
@@ -44,4 +44,7 @@ private:
     // inhibition is no longer wanted, so that a missing service costs one
     // call per game and not one per tick.
     bool refused = false;
+    // Going away: the release is waited for, so that it leaves before the
+    // connection closes.
+    bool closing = false;
 };
