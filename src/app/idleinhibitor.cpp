@@ -78,6 +78,7 @@ void IdleInhibitor::set_display_on(bool on)
 void IdleInhibitor::set_mce_present(bool present)
 {
     mce_present = present;
+    mce_known = true;
     update();
 }
 

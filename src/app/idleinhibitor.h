@@ -23,6 +23,10 @@ public:
     void set_power(int power);
     void set_display_on(bool on);
 
+    // True once the system bus has said whether MCE runs and no request to
+    // the desktop awaits its answer.
+    bool is_settled() const { return mce_known && state != State::asking; }
+
 private:
     enum class State { idle, asking, held };
 
@@ -35,6 +39,7 @@ private:
     // Until the system bus has answered, as if MCE ran: nothing is taken on a
     // phone with MCE, not even for the first ticks.
     bool mce_present = true;
+    bool mce_known = false;
     bool display_on = true;
     int power = 0;
     State state = State::idle;
