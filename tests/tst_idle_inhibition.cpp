@@ -24,16 +24,16 @@ private slots:
         QTest::newRow("shaking goes on") << false << true << 250 << true << Step::keep;
         QTest::newRow("power back to zero") << false << true << 0 << true << Step::give_back;
         QTest::newRow("still phone") << false << true << 0 << false << Step::keep;
-        QTest::newRow("display goes off while shaking") << false << false << 40 << true
-                                                        << Step::give_back;
-        QTest::newRow("shaking with the display off") << false << false << 40 << false
-                                                      << Step::keep;
-        QTest::newRow("display back on while shaking") << false << true << 40 << false
-                                                       << Step::take;
-        QTest::newRow("MCE keeps the screen on itself") << true << true << 40 << false
-                                                        << Step::keep;
-        QTest::newRow("MCE turns up while one is held") << true << true << 40 << true
-                                                        << Step::give_back;
+        QTest::newRow("display goes off while shaking")
+            << false << false << 40 << true << Step::give_back;
+        QTest::newRow("shaking with the display off")
+            << false << false << 40 << false << Step::keep;
+        QTest::newRow("display back on while shaking")
+            << false << true << 40 << false << Step::take;
+        QTest::newRow("MCE keeps the screen on itself")
+            << true << true << 40 << false << Step::keep;
+        QTest::newRow("MCE turns up while one is held")
+            << true << true << 40 << true << Step::give_back;
         QTest::newRow("MCE and a still phone") << true << true << 0 << false << Step::keep;
     }
 

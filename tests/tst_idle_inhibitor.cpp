@@ -216,8 +216,7 @@ void IdleInhibitorTest::display_off_releases_and_on_takes_again()
     settle();
     game_state().shake_window.fill(0.0f);
     tick(game, 1);
-    QCOMPARE(screensaver.calls(), (QStringList{inhibit, uninhibit, inhibit,
-                                               uninhibit}));
+    QCOMPARE(screensaver.calls(), (QStringList{inhibit, uninhibit, inhibit, uninhibit}));
 }
 
 void IdleInhibitorTest::inhibition_released_at_exit()

@@ -57,8 +57,7 @@ public:
     {
         QDir().mkpath(device(number));
         QSaveFile file(device(number) + QLatin1Char('/') + name);
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
-               file.commit();
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
     }
 
     bool write(const Attributes &attributes, int number = 0) const
@@ -100,10 +99,7 @@ public:
                            [&](const QVector3D &reading) { return near(reading, expected); });
     }
 
-    static bool near(const QVector3D &a, const QVector3D &b)
-    {
-        return (a - b).length() < 1e-4f;
-    }
+    static bool near(const QVector3D &a, const QVector3D &b) { return (a - b).length() < 1e-4f; }
 
     QList<QVector3D> readings;
 };
@@ -176,7 +172,8 @@ private slots:
         // (Documentation/devicetree/bindings/iio/mount-matrix.txt).
         QTest::newRow("chip tilted 30 degrees about x, in_mount_matrix")
             << Attributes{{QStringLiteral("in_accel_scale"), "0.01"},
-                          {QStringLiteral("in_mount_matrix"), "1, 0, 0; 0, 0.866, 0.5; 0, -0.5, 0.866"}}
+                          {QStringLiteral("in_mount_matrix"),
+                           "1, 0, 0; 0, 0.866, 0.5; 0, -0.5, 0.866"}}
             << QVector<qint64>{0, 0, 980} << QVector3D(0.0f, 4.9f, 8.4868f);
         QTest::newRow("per-channel scales, per-channel and shared offsets")
             << Attributes{{QStringLiteral("in_accel_x_scale"), "0.01"},
@@ -253,7 +250,8 @@ private slots:
         QVERIFY(recovered);
         QVERIFY(sensor.isActive());
         for (const QVector3D &reading : qAsConst(recorder.readings))
-            QVERIFY2(RecordingFilter::near(reading, still) || RecordingFilter::near(reading, tilted),
+            QVERIFY2(RecordingFilter::near(reading, still) ||
+                         RecordingFilter::near(reading, tilted),
                      qPrintable(vector_text(reading)));
     }
 
@@ -456,13 +454,15 @@ private slots:
         environment.remove(QStringLiteral("QUIVERBOLT_ACCEL_TRACE"));
         environment.remove(QStringLiteral("QT_ACCEL_FILEPATH"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), folders.filePath(QStringLiteral("etc")));
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"),
+                           folders.filePath(QStringLiteral("etc")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            folders.filePath(QStringLiteral("home")));
         // No device until a check makes one; no buses, no MCE, no screen saver.
         environment.insert(QStringLiteral("QUIVERBOLT_IIO_ROOT"),
                            folders.filePath(QStringLiteral("no-devices")));
-        const QString nowhere = QStringLiteral("unix:path=") + folders.filePath(QStringLiteral("no-bus"));
+        const QString nowhere =
+            QStringLiteral("unix:path=") + folders.filePath(QStringLiteral("no-bus"));
         environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), nowhere);
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), nowhere);
 

@@ -23,7 +23,8 @@
 // Qt Sensors loads its plugins and settles who is registered once per
 // process, so every check here runs in a process of its own: CoreChecks under
 // a QCoreApplication, GuiChecks under a QGuiApplication. The parent hands each
-// one an environment without a trace and with empty configuration folders.
+// one an environment without a trace, without IIO devices and with empty
+// configuration folders.
 
 namespace {
 
@@ -356,6 +357,9 @@ private slots:
                            config.filePath(QStringLiteral("etc")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            config.filePath(QStringLiteral("home")));
+        // Whatever accelerometer this machine has, the checks see none.
+        environment.insert(QStringLiteral("QUIVERBOLT_IIO_ROOT"),
+                           config.filePath(QStringLiteral("no-devices")));
 
         QProcess process;
         process.setProcessEnvironment(environment);

@@ -201,7 +201,8 @@ void IioAccelerometerBackend::read_configuration()
 {
     for (int i = 0; i < 3; ++i) {
         const char axis = axis_names[i];
-        const std::optional<double> scale = channel_value(device, axis, QStringLiteral("scale"), 1.0);
+        const std::optional<double> scale =
+            channel_value(device, axis, QStringLiteral("scale"), 1.0);
         const std::optional<double> offset =
             channel_value(device, axis, QStringLiteral("offset"), 0.0);
         // A value in unknown units would make every reading wrong: no readings instead.
@@ -213,9 +214,9 @@ void IioAccelerometerBackend::read_configuration()
     }
 
     matrix = identity_matrix;
-    const QString matrix_path = first_existing(
-        device, {QStringLiteral("in_accel_mount_matrix"), QStringLiteral("in_mount_matrix"),
-                 QStringLiteral("mount_matrix")});
+    const QString matrix_path =
+        first_existing(device, {QStringLiteral("in_accel_mount_matrix"),
+                                QStringLiteral("in_mount_matrix"), QStringLiteral("mount_matrix")});
     if (matrix_path.isEmpty())
         return;
     const std::optional<QByteArray> text = read_attribute(matrix_path);

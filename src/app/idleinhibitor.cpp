@@ -44,11 +44,12 @@ IdleInhibitor::IdleInhibitor(const QDBusConnection &system_bus, QObject *parent)
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     has_owner << mce;
     auto *answer = new QDBusPendingCallWatcher(system_bus.asyncCall(has_owner), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
-        const QDBusPendingReply<bool> reply = *call;
-        call->deleteLater();
-        set_mce_present(!reply.isError() && reply.value());
-    });
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher *call) {
+                const QDBusPendingReply<bool> reply = *call;
+                call->deleteLater();
+                set_mce_present(!reply.isError() && reply.value());
+            });
 }
 
 IdleInhibitor::~IdleInhibitor()
