@@ -34,16 +34,19 @@ QString raw_name(char axis)
     return QStringLiteral("in_accel_%1_raw").arg(QLatin1Char(axis));
 }
 
-// The attribute's text, or nothing when the file cannot be read.
-std::optional<QByteArray> read_attribute(const QString &path)
+// The attribute's text, or nothing when the file cannot be read; then
+// error, when given, says why.
+std::optional<QByteArray> read_attribute(const QString &path, QString *error = nullptr)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return std::nullopt;
-    const QByteArray text = file.read(256);
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return text;
+    QByteArray text;
+    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        text = file.read(256);
+    if (file.error() == QFileDevice::NoError)
+        return text;
+    if (error)
+        *error = file.errorString();
+    return std::nullopt;
 }
 
 // The first of the named attributes that exists: its path, or empty.
@@ -233,7 +236,8 @@ void IioAccelerometerBackend::take_reading()
     std::array<double, 3> values{};
     for (int i = 0; i < 3; ++i) {
         const IioAxis &axis = axes[i];
-        const std::optional<QByteArray> text = read_attribute(axis.raw_path);
+        QString error;
+        const std::optional<QByteArray> text = read_attribute(axis.raw_path, &error);
         if (!text && !QFileInfo::exists(axis.raw_path)) {
             // The driver was unbound or the device unplugged.
             qCWarning(iio_log, "%s is gone", qUtf8Printable(device));
@@ -242,9 +246,11 @@ void IioAccelerometerBackend::take_reading()
         }
         const std::optional<double> raw = text ? parse_iio_number(*text) : std::nullopt;
         if (!raw) {
+            // A driver whose buffer another program has enabled (for one,
+            // iio-sensor-proxy) answers "busy" until that program lets go.
             if (!reported_bad_value)
-                qCWarning(iio_log, "%s: cannot read a number, reading skipped",
-                          qUtf8Printable(axis.raw_path));
+                qCWarning(iio_log, "%s: %s, reading skipped", qUtf8Printable(axis.raw_path),
+                          text ? "not a number" : qUtf8Printable(error));
             reported_bad_value = true;
             return;
         }
