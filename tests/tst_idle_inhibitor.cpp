@@ -19,7 +19,10 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDir>
 #include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -120,6 +123,7 @@ private slots:
     void inhibition_released_at_exit();
     void refused_request_is_not_repeated_every_tick();
     void nothing_is_inhibited_where_mce_answers();
+    void game_shaken_through_an_iio_accelerometer_keeps_the_screen_on();
 
 private:
     Quiverbolt &open_window();
@@ -266,6 +270,56 @@ void IdleInhibitorTest::nothing_is_inhibited_where_mce_answers()
     QCOMPARE(mce->requests(), QVector<QString>(10, QStringLiteral("unlocked")).toList());
     window.reset();
     QCOMPARE(screensaver.calls(), QStringList());
+}
+
+// The game's own binary with its sensor plugin, on a fake PinePhone
+// accelerometer (QUIVERBOLT_IIO_ROOT): shaking it raises the power, and so
+// the screen saver is held off; still again, the power falls and it is let go.
+void IdleInhibitorTest::game_shaken_through_an_iio_accelerometer_keeps_the_screen_on()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString device = root.filePath(QStringLiteral("iio:device0"));
+    QVERIFY(QDir().mkpath(device));
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QSaveFile file(device + QLatin1Char('/') + name);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+    };
+    const auto write_y = [&](int raw) {
+        return write(QStringLiteral("in_accel_y_raw"), QByteArray::number(raw) + '\n');
+    };
+    QVERIFY(write(QStringLiteral("in_accel_scale"), "0.000598\n"));
+    QVERIFY(write(QStringLiteral("in_accel_x_raw"), "0\n"));
+    QVERIFY(write(QStringLiteral("in_accel_z_raw"), "16384\n"));
+    QVERIFY(write_y(0));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_SENSORS_LOAD_PLUGINS"));
+    environment.remove(QStringLiteral("QUIVERBOLT_ACCEL_TRACE"));
+    environment.insert(QStringLiteral("QUIVERBOLT_IIO_ROOT"), root.path());
+    QProcess game;
+    game.setProcessEnvironment(environment);
+    game.setProcessChannelMode(QProcess::ForwardedChannels);
+    game.start(QStringLiteral(QUIVERBOLT_BINARY), QStringList());
+    QVERIFY(game.waitForStarted());
+
+    // ±1.8 g along the chip's y, five times a second.
+    QTimer shaker;
+    bool out = false;
+    connect(&shaker, &QTimer::timeout, [&] {
+        out = !out;
+        QVERIFY(write_y(out ? 30000 : -30000));
+    });
+    shaker.start(100);
+    QTRY_COMPARE_WITH_TIMEOUT(screensaver.calls(), QStringList{inhibit}, 30000);
+
+    // The power is the last ten seconds of shaking.
+    shaker.stop();
+    QVERIFY(write_y(0));
+    QTRY_COMPARE_WITH_TIMEOUT(screensaver.calls(), (QStringList{inhibit, uninhibit}), 30000);
+    QCOMPARE(game.state(), QProcess::Running);
+    game.kill();
+    game.waitForFinished();
 }
 
 int main(int argc, char **argv)

@@ -17,6 +17,8 @@ namespace {
 // At exit the release is waited for, so that it is sent before the
 // connection closes, but no longer than this.
 constexpr int exit_timeout_ms = 1000;
+// A request not answered by then counts as refused; it bounds the wait at exit too.
+constexpr int request_timeout_ms = 5000;
 
 QDBusMessage screensaver_call(const QString &method)
 {
@@ -106,7 +108,8 @@ void IdleInhibitor::take()
     inhibit << QString::fromLatin1(screensaver_application)
             << tr("Keeping the screen on while you shake");
     // The session bus is taken only now: a phone with MCE never touches it.
-    asking = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(inhibit), this);
+    asking = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(inhibit, request_timeout_ms), this);
     connect(asking, &QDBusPendingCallWatcher::finished, this, &IdleInhibitor::taken);
 }
 
