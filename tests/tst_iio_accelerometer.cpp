@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMetaMethod>
+#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -31,6 +32,10 @@
 #include <QtTest>
 
 #include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Attributes = QMap<QString, QByteArray>;
 
@@ -114,17 +119,26 @@ QString vector_text(const QVector3D &v)
     return QStringLiteral("(%1, %2, %3)").arg(v.x()).arg(v.y()).arg(v.z());
 }
 
-// Notes the plugin's warnings, so that a check can wait for one.
+// Notes the plugin's warnings, which come from its reading thread, so that
+// a check can wait for one.
+QMutex warnings_lock;
 QStringList warnings;
 QtMessageHandler test_handler = nullptr;
 
 void note_warnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtWarningMsg && qstrcmp(context.category, "quiverbolt.sensors.iio") == 0) {
+        const QMutexLocker locker(&warnings_lock);
         warnings.append(message);
         return;
     }
     test_handler(type, context, message);
+}
+
+QStringList warnings_so_far()
+{
+    const QMutexLocker locker(&warnings_lock);
+    return warnings;
 }
 
 // PinePhone: InvenSense MPU6050. The driver's accelerometer scale at its
@@ -236,17 +250,20 @@ private slots:
         QVERIFY(sensor.start());
         QTRY_VERIFY_WITH_TIMEOUT(recorder.has(still), wait_ms);
 
-        warnings.clear();
+        {
+            const QMutexLocker locker(&warnings_lock);
+            warnings.clear();
+        }
         test_handler = qInstallMessageHandler(note_warnings);
         QVERIFY(tree.write(QStringLiteral("in_accel_y_raw"), value));
-        const bool warned = QTest::qWaitFor([] { return !warnings.isEmpty(); }, wait_ms);
+        const bool warned = QTest::qWaitFor([] { return !warnings_so_far().isEmpty(); }, wait_ms);
         QVERIFY(tree.write_raw(1000, 0, 16384));
         const bool recovered = QTest::qWaitFor([&] { return recorder.has(tilted); }, wait_ms);
         qInstallMessageHandler(test_handler);
 
         QVERIFY(warned);
-        QVERIFY2(warnings.first().contains(QLatin1String("in_accel_y_raw")),
-                 qPrintable(warnings.first()));
+        const QString warning = warnings_so_far().first();
+        QVERIFY2(warning.contains(QLatin1String("in_accel_y_raw")), qPrintable(warning));
         QVERIFY(recovered);
         QVERIFY(sensor.isActive());
         for (const QVector3D &reading : qAsConst(recorder.readings))
@@ -278,6 +295,42 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is gone")));
         QVERIFY(!sensor.start());
         QVERIFY(!sensor.isActive());
+    }
+
+    // Some drivers sleep in every read; the window's event loop must not.
+    void slow_read_leaves_the_event_loop_running()
+    {
+        FakeIioTree tree;
+        QVERIFY(tree.write(QStringLiteral("in_accel_scale"), "0.5\n"));
+        QVERIFY(tree.write_raw(2, 2, 2));
+        QAccelerometer sensor;
+        RecordingFilter recorder;
+        sensor.addFilter(&recorder);
+        QVERIFY(sensor.start());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.has(QVector3D(1.0f, 1.0f, 1.0f)), wait_ms);
+
+        // x becomes a pipe that the test holds open: a read of it waits
+        // until the test writes a value.
+        const QByteArray x_path =
+            QFile::encodeName(tree.device() + QStringLiteral("/in_accel_x_raw"));
+        const QByteArray pipe_path = QFile::encodeName(tree.device() + QStringLiteral("/x.pipe"));
+        QCOMPARE(::mkfifo(pipe_path.constData(), 0600), 0);
+        const int pipe = ::open(pipe_path.constData(), O_RDWR);
+        QVERIFY(pipe >= 0);
+        QCOMPARE(::rename(pipe_path.constData(), x_path.constData()), 0);
+
+        QTimer beat;
+        QSignalSpy beats(&beat, &QTimer::timeout);
+        beat.start(10);
+        QTRY_VERIFY_WITH_TIMEOUT(beats.count() >= 10, wait_ms);
+
+        // The waiting read gets its value once the pipe is closed; the next
+        // one finds a plain file again.
+        QCOMPARE(::write(pipe, "8\n", 2), ssize_t(2));
+        QVERIFY(tree.write(QStringLiteral("in_accel_x_raw"), "2\n"));
+        ::close(pipe);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.has(QVector3D(4.0f, 1.0f, 1.0f)), wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.readings.last() == QVector3D(1.0f, 1.0f, 1.0f), wait_ms);
     }
 
     void unreadable_scale_gives_no_readings()

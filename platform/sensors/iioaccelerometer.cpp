@@ -148,90 +148,27 @@ std::optional<MountMatrix> parse_mount_matrix(const QByteArray &text)
     return matrix;
 }
 
-IioAccelerometerBackend::IioAccelerometerBackend(const QString &device, QSensor *sensor)
-    : QSensorBackend(sensor), device(device)
+void IioPoller::start(const std::array<IioAxis, 3> &new_axes, const MountMatrix &new_matrix,
+                      int interval_ms)
 {
-    setReading<QAccelerometerReading>(&reading);
-    setDescription(QStringLiteral("Linux IIO accelerometer %1").arg(QFileInfo(device).fileName()));
-    const int rate = device_rate();
-    addDataRate(1, rate > 0 ? rate : max_rate);
-
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, this, &IioAccelerometerBackend::take_reading);
-}
-
-int IioAccelerometerBackend::device_rate() const
-{
-    const QString path =
-        first_existing(device, {QStringLiteral("in_accel_sampling_frequency"),
-                                QStringLiteral("sampling_frequency"),
-                                QStringLiteral("in_accel_sampling_frequency_available"),
-                                QStringLiteral("sampling_frequency_available")});
-    if (path.isEmpty())
-        return 0;
-    return highest_rate(read_attribute(path).value_or(QByteArray()));
-}
-
-void IioAccelerometerBackend::start()
-{
-    if (!QFileInfo::exists(device)) {
-        qCWarning(iio_log, "%s is gone", qUtf8Printable(device));
-        fail(ENODEV);
-        return;
-    }
-    read_configuration();
-    if (std::any_of(axes.begin(), axes.end(),
-                    [](const IioAxis &axis) { return axis.raw_path.isEmpty(); })) {
-        fail(EIO);
-        return;
-    }
-
-    int rate = sensor()->dataRate() > 0 ? sensor()->dataRate() : default_rate;
-    // Polling faster than the device samples would count one sample many times.
-    if (const int bound = device_rate(); bound > 0)
-        rate = std::min(rate, bound);
-    rate = std::clamp(rate, 1, max_rate);
+    axes = new_axes;
+    matrix = new_matrix;
     reported_bad_value = false;
-    timer.start(qRound(1000.0 / rate));
-}
-
-void IioAccelerometerBackend::stop()
-{
-    timer.stop();
-}
-
-void IioAccelerometerBackend::read_configuration()
-{
-    for (int i = 0; i < 3; ++i) {
-        const char axis = axis_names[i];
-        const std::optional<double> scale =
-            channel_value(device, axis, QStringLiteral("scale"), 1.0);
-        const std::optional<double> offset =
-            channel_value(device, axis, QStringLiteral("offset"), 0.0);
-        // A value in unknown units would make every reading wrong: no readings instead.
-        if (!scale || !offset) {
-            axes[i] = IioAxis{};
-            continue;
-        }
-        axes[i] = IioAxis{device + QLatin1Char('/') + raw_name(axis), *scale, *offset};
+    if (!timer) {
+        timer = new QTimer(this);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, &IioPoller::take_reading);
     }
-
-    matrix = identity_matrix;
-    const QString matrix_path =
-        first_existing(device, {QStringLiteral("in_accel_mount_matrix"),
-                                QStringLiteral("in_mount_matrix"), QStringLiteral("mount_matrix")});
-    if (matrix_path.isEmpty())
-        return;
-    const std::optional<QByteArray> text = read_attribute(matrix_path);
-    const std::optional<MountMatrix> mounted = text ? parse_mount_matrix(*text) : std::nullopt;
-    if (mounted)
-        matrix = *mounted;
-    else
-        qCWarning(iio_log, "%s: not a mount matrix, the axes are taken as they are",
-                  qUtf8Printable(matrix_path));
+    timer->start(interval_ms);
 }
 
-void IioAccelerometerBackend::take_reading()
+void IioPoller::stop()
+{
+    if (timer)
+        timer->stop();
+}
+
+void IioPoller::take_reading()
 {
     std::array<double, 3> values{};
     for (int i = 0; i < 3; ++i) {
@@ -239,9 +176,9 @@ void IioAccelerometerBackend::take_reading()
         QString error;
         const std::optional<QByteArray> text = read_attribute(axis.raw_path, &error);
         if (!text && !QFileInfo::exists(axis.raw_path)) {
-            // The driver was unbound or the device unplugged.
-            qCWarning(iio_log, "%s is gone", qUtf8Printable(device));
-            fail(ENODEV);
+            qCWarning(iio_log, "%s is gone", qUtf8Printable(QFileInfo(axis.raw_path).path()));
+            stop();
+            emit gone();
             return;
         }
         const std::optional<double> raw = text ? parse_iio_number(*text) : std::nullopt;
@@ -263,17 +200,127 @@ void IioAccelerometerBackend::take_reading()
         for (int column = 0; column < 3; ++column)
             phone[row] += matrix[row * 3 + column] * values[column];
     }
-    reading.setTimestamp(monotonic_usecs());
     // + 0.0 turns a -0.0 from a negative matrix entry into 0.0.
-    reading.setX(phone[0] + 0.0);
-    reading.setY(phone[1] + 0.0);
-    reading.setZ(phone[2] + 0.0);
+    emit sampled(phone[0] + 0.0, phone[1] + 0.0, phone[2] + 0.0);
+}
+
+IioAccelerometerBackend::IioAccelerometerBackend(const QString &device, QSensor *sensor)
+    : QSensorBackend(sensor), device(device), poller(new IioPoller)
+{
+    setReading<QAccelerometerReading>(&reading);
+    setDescription(QStringLiteral("Linux IIO accelerometer %1").arg(QFileInfo(device).fileName()));
+    const int rate = device_rate();
+    addDataRate(1, rate > 0 ? rate : max_rate);
+
+    poller->moveToThread(&thread);
+    connect(&thread, &QThread::finished, poller, &QObject::deleteLater);
+    connect(poller, &IioPoller::sampled, this, &IioAccelerometerBackend::deliver);
+    connect(poller, &IioPoller::gone, this, [this] {
+        if (running)
+            fail(ENODEV);
+    });
+    thread.start();
+}
+
+IioAccelerometerBackend::~IioAccelerometerBackend()
+{
+    // Waits for a read under way, then the poller goes with its thread.
+    thread.quit();
+    thread.wait();
+}
+
+int IioAccelerometerBackend::device_rate() const
+{
+    const QString path =
+        first_existing(device, {QStringLiteral("in_accel_sampling_frequency"),
+                                QStringLiteral("sampling_frequency"),
+                                QStringLiteral("in_accel_sampling_frequency_available"),
+                                QStringLiteral("sampling_frequency_available")});
+    if (path.isEmpty())
+        return 0;
+    return highest_rate(read_attribute(path).value_or(QByteArray()));
+}
+
+void IioAccelerometerBackend::start()
+{
+    if (!QFileInfo::exists(device)) {
+        qCWarning(iio_log, "%s is gone", qUtf8Printable(device));
+        fail(ENODEV);
+        return;
+    }
+    const std::array<IioAxis, 3> axes = read_axes();
+    if (std::any_of(axes.begin(), axes.end(),
+                    [](const IioAxis &axis) { return axis.raw_path.isEmpty(); })) {
+        fail(EIO);
+        return;
+    }
+    const MountMatrix matrix = read_matrix();
+
+    int rate = sensor()->dataRate() > 0 ? sensor()->dataRate() : default_rate;
+    // Polling faster than the device samples would count one sample many times.
+    if (const int bound = device_rate(); bound > 0)
+        rate = std::min(rate, bound);
+    rate = std::clamp(rate, 1, max_rate);
+    const int interval_ms = qRound(1000.0 / rate);
+
+    running = true;
+    QMetaObject::invokeMethod(poller, [poller = poller, axes, matrix, interval_ms] {
+        poller->start(axes, matrix, interval_ms);
+    });
+}
+
+void IioAccelerometerBackend::stop()
+{
+    running = false;
+    QMetaObject::invokeMethod(poller, [poller = poller] { poller->stop(); });
+}
+
+std::array<IioAxis, 3> IioAccelerometerBackend::read_axes() const
+{
+    std::array<IioAxis, 3> axes;
+    for (int i = 0; i < 3; ++i) {
+        const char axis = axis_names[i];
+        const std::optional<double> scale =
+            channel_value(device, axis, QStringLiteral("scale"), 1.0);
+        const std::optional<double> offset =
+            channel_value(device, axis, QStringLiteral("offset"), 0.0);
+        // A value in unknown units would make every reading wrong: no readings instead.
+        if (scale && offset)
+            axes[i] = IioAxis{device + QLatin1Char('/') + raw_name(axis), *scale, *offset};
+    }
+    return axes;
+}
+
+MountMatrix IioAccelerometerBackend::read_matrix() const
+{
+    const QString path =
+        first_existing(device, {QStringLiteral("in_accel_mount_matrix"),
+                                QStringLiteral("in_mount_matrix"), QStringLiteral("mount_matrix")});
+    if (path.isEmpty())
+        return identity_matrix;
+    const std::optional<QByteArray> text = read_attribute(path);
+    if (const std::optional<MountMatrix> mounted = text ? parse_mount_matrix(*text) : std::nullopt)
+        return *mounted;
+    qCWarning(iio_log, "%s: not a mount matrix, the axes are taken as they are",
+              qUtf8Printable(path));
+    return identity_matrix;
+}
+
+void IioAccelerometerBackend::deliver(double x, double y, double z)
+{
+    if (!running)
+        return;
+    reading.setTimestamp(monotonic_usecs());
+    reading.setX(x);
+    reading.setY(y);
+    reading.setZ(z);
     newReadingAvailable();
 }
 
 void IioAccelerometerBackend::fail(int error)
 {
-    timer.stop();
+    running = false;
+    QMetaObject::invokeMethod(poller, [poller = poller] { poller->stop(); });
     sensorError(error);
     sensorStopped();
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QSensorBackend>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 
 #include <array>
@@ -36,8 +37,35 @@ struct IioAxis
     double offset = 0.0;
 };
 
-// Reads an IIO accelerometer through sysfs, polled at the rate the sensor
-// asks for (100 Hz by default) but never faster than the device samples.
+// Reads the raw values on a thread of its own: a driver may sleep in every
+// read (st_lsm6dsx waits three to four sample periods, the MPU6050 wakes from
+// runtime suspend), and the game's window must not wait with it.
+class IioPoller : public QObject
+{
+    Q_OBJECT
+
+public:
+    void start(const std::array<IioAxis, 3> &axes, const MountMatrix &matrix, int interval_ms);
+    void stop();
+
+signals:
+    // One reading in the phone's axes, in m/s².
+    void sampled(double x, double y, double z);
+    // The device went away: its driver was unbound or it was unplugged.
+    void gone();
+
+private:
+    void take_reading();
+
+    std::array<IioAxis, 3> axes;
+    MountMatrix matrix = identity_matrix;
+    QTimer *timer = nullptr;
+    // Unreadable values are reported once per run of them, not once per poll.
+    bool reported_bad_value = false;
+};
+
+// An IIO accelerometer read through sysfs, polled at the rate the sensor asks
+// for (100 Hz by default) but never faster than the device samples.
 // Readings are turned into the phone's own axes with the device's mount
 // matrix: x to the right of the screen, y to its top, z out of it, and a
 // phone lying face up reads +9.8 on z.
@@ -49,6 +77,7 @@ public:
     static constexpr char id[] = "quiverbolt.iio";
 
     explicit IioAccelerometerBackend(const QString &device, QSensor *sensor);
+    ~IioAccelerometerBackend() override;
 
     void start() override;
     void stop() override;
@@ -56,15 +85,17 @@ public:
 private:
     // The device's own rate in Hz, or 0 when it does not say.
     int device_rate() const;
-    void read_configuration();
-    void take_reading();
+    // The axes as the device describes them now; empty raw paths when its
+    // scale or offset cannot be read.
+    std::array<IioAxis, 3> read_axes() const;
+    MountMatrix read_matrix() const;
+    void deliver(double x, double y, double z);
     void fail(int error);
 
     QString device;
-    std::array<IioAxis, 3> axes;
-    MountMatrix matrix = identity_matrix;
     QAccelerometerReading reading;
-    QTimer timer;
-    // Unreadable values are reported once per run of them, not once per poll.
-    bool reported_bad_value = false;
+    QThread thread;
+    IioPoller *poller;
+    // Readings still under way when the sensor stopped are dropped.
+    bool running = false;
 };
