@@ -5,6 +5,7 @@
 #include "http/httpserver.h"
 #include "rating/submission.h"
 #include "routes/routes.h"
+#include "seed/madeupplayers.h"
 #include "store/commitqueue.h"
 #include "store/store.h"
 
@@ -90,7 +91,9 @@ int serve(const QStringList &arguments)
     const QCommandLineOption database_option(
         QStringLiteral("database"),
         QStringLiteral("Database: sqlite:/path/to/file.db (default: a file under "
-                       "$XDG_DATA_HOME/quiverbolt/)."),
+                       "$XDG_DATA_HOME/quiverbolt/) or a PostgreSQL URI, "
+                       "postgresql://user@host/dbname (password from PGPASSFILE or the "
+                       "URI's passfile)."),
         QStringLiteral("URL"));
     const QCommandLineOption public_url_option(
         QStringLiteral("public-url"),
@@ -151,7 +154,7 @@ int serve(const QStringList &arguments)
             server.stop();
     });
 
-    std::fprintf(stderr, "database %s\nlistening on %s\n", qPrintable(database),
+    std::fprintf(stderr, "database %s\nlistening on %s\n", qPrintable(redacted_database_url(database)),
                  qPrintable(local_url));
     std::vector<std::thread> pool;
     for (unsigned i = 1; i < threads; ++i)
@@ -162,29 +165,6 @@ int serve(const QStringList &arguments)
     queue.stop();
     std::fprintf(stderr, "stopped\n");
     return 0;
-}
-
-// Made-up players with values shaped like real play: most near a typical
-// power, a long tail of hard shakers, a few big towns and many small ones.
-std::vector<Submission> made_up_players(int first, int count, std::mt19937 &random)
-{
-    std::lognormal_distribution<double> power(std::log(900.0), 0.6);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<Submission> players;
-    players.reserve(static_cast<std::size_t>(count));
-    for (int i = first; i < first + count; ++i) {
-        Submission player;
-        player.rating = unit(random) < 0.6 ? Rating::men : Rating::women;
-        player.name = QStringLiteral("Player %1").arg(i);
-        const double u = unit(random);
-        if (u >= 0.1)
-            player.location = QStringLiteral("Town %1").arg(int(std::pow(u, 4) * 3000));
-        player.name_key = identity_key(player.name);
-        player.location_key = identity_key(player.location);
-        player.value = std::clamp(int(power(random)), 1, value_limit);
-        players.push_back(player);
-    }
-    return players;
 }
 
 int seed(const QStringList &arguments)
@@ -214,16 +194,15 @@ int seed(const QStringList &arguments)
         print_error(QStringLiteral("cannot open the database: ") + error);
         return 1;
     }
+    // One transaction: a bulk load, and the counts built once over all of it.
     std::mt19937 random(1);
-    constexpr int chunk = 10000;
-    for (int first = 0; first < count; first += chunk) {
-        const auto players = made_up_players(first, std::min(chunk, count - first), random);
-        if (!store->add_players(players, QDateTime::currentMSecsSinceEpoch())) {
-            print_error(store->last_error());
-            return 1;
-        }
+    const std::vector<Submission> players = made_up_players(count, random);
+    if (!store->add_players(players, QDateTime::currentMSecsSinceEpoch())) {
+        print_error(store->last_error());
+        return 1;
     }
-    std::fprintf(stderr, "added up to %d players to %s\n", count, qPrintable(database));
+    std::fprintf(stderr, "added up to %d players to %s\n", count,
+                 qPrintable(redacted_database_url(database)));
     return 0;
 }
 

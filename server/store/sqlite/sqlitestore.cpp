@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "store/sqlite/sqlitestore.h"
 
+#include "store/countqueries.h"
+#include "store/valuecounts.h"
+
 #include <QSqlError>
 #include <QVariant>
 
@@ -28,7 +31,45 @@ const std::vector<std::vector<const char *>> migrations = {
         "CREATE INDEX players_by_best ON players (rating, best)",
         "CREATE INDEX players_by_location ON players (rating, location_key, best)",
     },
+    // 2: counts of players by best value over a hierarchy of value ranges
+    // (valuecounts.h: 4 bits a level, 6 levels), so that a place costs a
+    // handful of rows at any number of players.
+    {
+        "CREATE TABLE world_counts ("
+        " rating TEXT NOT NULL,"
+        " level INTEGER NOT NULL,"
+        " bucket INTEGER NOT NULL,"
+        " players INTEGER NOT NULL,"
+        " PRIMARY KEY (rating, level, bucket)) WITHOUT ROWID",
+        "CREATE TABLE local_counts ("
+        " rating TEXT NOT NULL,"
+        " location_key TEXT NOT NULL,"
+        " level INTEGER NOT NULL,"
+        " bucket INTEGER NOT NULL,"
+        " players INTEGER NOT NULL,"
+        " PRIMARY KEY (rating, location_key, level, bucket)) WITHOUT ROWID",
+        "INSERT INTO world_counts (rating, level, bucket, players)"
+        " SELECT rating, level, best >> (4 * level), count(*)"
+        " FROM players CROSS JOIN (SELECT 0 AS level UNION ALL SELECT 1 UNION ALL SELECT 2"
+        " UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5) AS levels"
+        " GROUP BY rating, level, best >> (4 * level)",
+        "INSERT INTO local_counts (rating, location_key, level, bucket, players)"
+        " SELECT rating, location_key, level, best >> (4 * level), count(*)"
+        " FROM players CROSS JOIN (SELECT 0 AS level UNION ALL SELECT 1 UNION ALL SELECT 2"
+        " UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5) AS levels"
+        " WHERE location_key <> ''"
+        " GROUP BY rating, location_key, level, best >> (4 * level)",
+    },
 };
+static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
+              "migration 2 fixes the layout of the counts");
+static_assert(value_limit <= value_counts::top_value, "the counts rank every accepted value");
+
+// Qt binds a null QString as NULL: an empty text must stay a text.
+QString not_null(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
 
 QString next_connection_name()
 {
@@ -43,8 +84,9 @@ SqliteStore::SqliteStore(const QString &connection_name) : connection_name(conne
 SqliteStore::~SqliteStore()
 {
     for (QSqlQuery *query : {&begin, &commit, &rollback, &find_player, &insert_player,
-                             &raise_best, &count_submission, &count_world_above,
-                             &count_local_above, &insert_if_new, &ping})
+                             &raise_best, &count_submission, &count_above, &add_world_count,
+                             &add_local_count, &stage_player, &clear_staged, &drop_known_staged,
+                             &insert_staged, &count_staged_world, &count_staged_local, &ping})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -150,13 +192,23 @@ bool SqliteStore::migrate()
 
 bool SqliteStore::prepare_statements()
 {
-    const auto prepare = [this](QSqlQuery &query, const char *sql) {
+    const auto prepare_text = [this](QSqlQuery &query, const QString &sql) {
         query = QSqlQuery(db);
-        if (query.prepare(QString::fromLatin1(sql)))
+        if (query.prepare(sql))
             return true;
         error = query.lastError().text();
         return false;
     };
+    const auto prepare = [&prepare_text](QSqlQuery &query, const char *sql) {
+        return prepare_text(query, QString::fromLatin1(sql));
+    };
+    // The players that add_players brings in, before they join the table;
+    // this connection's own, gone when it closes.
+    if (!run(QStringLiteral("CREATE TEMP TABLE staged_players (rating TEXT NOT NULL,"
+                            " name_key TEXT NOT NULL, location_key TEXT NOT NULL,"
+                            " name TEXT NOT NULL, location TEXT NOT NULL, best INTEGER NOT NULL,"
+                            " PRIMARY KEY (rating, name_key, location_key)) WITHOUT ROWID")))
+        return false;
     return prepare(begin, "BEGIN IMMEDIATE") && prepare(commit, "COMMIT") &&
            prepare(rollback, "ROLLBACK") &&
            prepare(find_player, "SELECT id, best FROM players"
@@ -168,13 +220,25 @@ bool SqliteStore::prepare_statements()
                                " location = ?, submissions = submissions + 1 WHERE id = ?") &&
            prepare(count_submission, "UPDATE players SET name = ?, location = ?,"
                                      " submissions = submissions + 1 WHERE id = ?") &&
-           prepare(count_world_above,
-                   "SELECT count(*) FROM players WHERE rating = ? AND best > ?") &&
-           prepare(count_local_above, "SELECT count(*) FROM players"
-                                      " WHERE rating = ? AND location_key = ? AND best > ?") &&
-           prepare(insert_if_new,
-                   "INSERT OR IGNORE INTO players (rating, name_key, location_key, name,"
-                   " location, best, best_at, submissions) VALUES (?, ?, ?, ?, ?, ?, ?, 1)") &&
+           prepare_text(count_above, count_queries::above(QLatin1Char('?'))) &&
+           prepare_text(add_world_count, count_queries::add_world(QLatin1Char('?'))) &&
+           prepare_text(add_local_count, count_queries::add_local(QLatin1Char('?'))) &&
+           prepare(stage_player, "INSERT OR IGNORE INTO temp.staged_players (rating, name_key,"
+                                 " location_key, name, location, best) VALUES (?, ?, ?, ?, ?, ?)") &&
+           prepare(clear_staged, "DELETE FROM temp.staged_players") &&
+           prepare(drop_known_staged,
+                   "DELETE FROM temp.staged_players WHERE EXISTS (SELECT 1 FROM players p"
+                   " WHERE p.rating = staged_players.rating"
+                   " AND p.name_key = staged_players.name_key"
+                   " AND p.location_key = staged_players.location_key)") &&
+           prepare(insert_staged,
+                   "INSERT INTO players (rating, name_key, location_key, name, location, best,"
+                   " best_at, submissions) SELECT rating, name_key, location_key, name,"
+                   " location, best, ?, 1 FROM temp.staged_players") &&
+           prepare_text(count_staged_world,
+                        count_queries::add_all_world(QStringLiteral("temp.staged_players"))) &&
+           prepare_text(count_staged_local,
+                        count_queries::add_all_local(QStringLiteral("temp.staged_players"))) &&
            prepare(ping, "SELECT count(*) FROM sqlite_master");
 }
 
@@ -188,28 +252,44 @@ void SqliteStore::roll_back()
 bool SqliteStore::count_places(Rating rating, int best, const QString &location_key,
                                int &world_place, int &local_place)
 {
-    const QString letter = rating_letter(rating);
-    count_world_above.bindValue(0, letter);
-    count_world_above.bindValue(1, best);
-    if (!run(count_world_above) || !count_world_above.next()) {
-        error = count_world_above.lastError().text();
+    count_above.bindValue(0, rating_letter(rating));
+    count_above.bindValue(1, location_key);
+    int parameter = 2;
+    for (const value_counts::Range &range : value_counts::above_ranges(best)) {
+        count_above.bindValue(parameter++, range.first);
+        count_above.bindValue(parameter++, range.last);
+    }
+    if (!run(count_above) || !count_above.next()) {
+        error = count_above.lastError().text();
         return false;
     }
-    world_place = 1 + count_world_above.value(0).toInt();
-    count_world_above.finish();
+    world_place = 1 + count_above.value(0).toInt();
+    local_place = location_key.isEmpty() ? 0 : 1 + count_above.value(1).toInt();
+    count_above.finish();
+    return true;
+}
 
-    local_place = 0;
-    if (location_key.isEmpty())
-        return true;
-    count_local_above.bindValue(0, letter);
-    count_local_above.bindValue(1, location_key);
-    count_local_above.bindValue(2, best);
-    if (!run(count_local_above) || !count_local_above.next()) {
-        error = count_local_above.lastError().text();
-        return false;
+bool SqliteStore::move_counts(Rating rating, const QString &location_key, int old_best,
+                              int new_best)
+{
+    const QString letter = rating_letter(rating);
+    for (const value_counts::Delta &delta : value_counts::moves(old_best, new_best)) {
+        add_world_count.bindValue(0, letter);
+        add_world_count.bindValue(1, delta.level);
+        add_world_count.bindValue(2, delta.bucket);
+        add_world_count.bindValue(3, delta.change);
+        if (!run(add_world_count))
+            return false;
+        if (location_key.isEmpty())
+            continue;
+        add_local_count.bindValue(0, letter);
+        add_local_count.bindValue(1, location_key);
+        add_local_count.bindValue(2, delta.level);
+        add_local_count.bindValue(3, delta.bucket);
+        add_local_count.bindValue(4, delta.change);
+        if (!run(add_local_count))
+            return false;
     }
-    local_place = 1 + count_local_above.value(0).toInt();
-    count_local_above.finish();
     return true;
 }
 
@@ -238,7 +318,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         insert_player.bindValue(4, submission.location);
         insert_player.bindValue(5, submission.value);
         insert_player.bindValue(6, now_ms);
-        if (!run(insert_player))
+        if (!run(insert_player) ||
+            !move_counts(submission.rating, submission.location_key, 0, submission.value))
             return false;
         standing.player_id = insert_player.lastInsertId().toLongLong();
         standing.best = submission.value;
@@ -249,7 +330,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         raise_best.bindValue(2, submission.name);
         raise_best.bindValue(3, submission.location);
         raise_best.bindValue(4, standing.player_id);
-        if (!run(raise_best))
+        if (!run(raise_best) || !move_counts(submission.rating, submission.location_key,
+                                             standing.best, submission.value))
             return false;
         standing.best = submission.value;
         standing.improved = true;
@@ -293,22 +375,29 @@ bool SqliteStore::places(Rating rating, int best, const QString &location_key, i
 
 bool SqliteStore::add_players(const std::vector<Submission> &players, qint64 now_ms)
 {
+    // Staged first, so that the players that are really new join the table
+    // and the counts in a few statements over all of them.
     if (!run(begin))
         return false;
+    if (!run(clear_staged)) {
+        roll_back();
+        return false;
+    }
     for (const Submission &player : players) {
-        insert_if_new.bindValue(0, rating_letter(player.rating));
-        insert_if_new.bindValue(1, player.name_key);
-        insert_if_new.bindValue(2, player.location_key);
-        insert_if_new.bindValue(3, player.name);
-        insert_if_new.bindValue(4, player.location);
-        insert_if_new.bindValue(5, player.value);
-        insert_if_new.bindValue(6, now_ms);
-        if (!run(insert_if_new)) {
+        stage_player.bindValue(0, rating_letter(player.rating));
+        stage_player.bindValue(1, not_null(player.name_key));
+        stage_player.bindValue(2, not_null(player.location_key));
+        stage_player.bindValue(3, not_null(player.name));
+        stage_player.bindValue(4, not_null(player.location));
+        stage_player.bindValue(5, player.value);
+        if (!run(stage_player)) {
             roll_back();
             return false;
         }
     }
-    if (!run(commit)) {
+    insert_staged.bindValue(0, now_ms);
+    if (!run(drop_known_staged) || !run(insert_staged) || !run(count_staged_world) ||
+        !run(count_staged_local) || !run(clear_staged) || !run(commit)) {
         roll_back();
         return false;
     }

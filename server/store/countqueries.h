@@ -1,0 +1,35 @@
+// SPDX-FileCopyrightText: 2026 QuiverBolt developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+// The statements that keep and read the counts of players by best value
+// (see valuecounts.h), the same on every backend but for how a numbered
+// parameter is written: "?1" in SQLite, "$1" in PostgreSQL.
+//
+// world_counts (rating, level, bucket, players) counts every player of a
+// rating; local_counts (rating, location_key, level, bucket, players) those
+// who gave a location.
+namespace count_queries {
+
+// Players above a value, world and local, as two columns. Parameters: 1 the
+// rating letter, 2 the location key, then for each level its first and last
+// bucket (value_counts::above_ranges).
+QString above(QChar placeholder);
+
+// Adds players to one count of the world (1 rating, 2 level, 3 bucket,
+// 4 change) or of a location (1 rating, 2 location key, 3 level, 4 bucket,
+// 5 change), making the row when it is missing.
+QString add_world(QChar placeholder);
+QString add_local(QChar placeholder);
+
+// Adds the players of a table or query with columns rating, location_key and
+// best to both counts, in bulk.
+QString add_all_world(const QString &players);
+QString add_all_local(const QString &players);
+
+// The levels as a table of one column, level: "(SELECT 0 AS level UNION ALL …) AS levels".
+QString levels_table();
+
+} // namespace count_queries
