@@ -11,6 +11,9 @@ QUIVERBOLT_PACKAGES=(
     fonts-dejavu-core fonts-liberation fonts-liberation2
     python3 util-linux iproute2 dpkg-dev
     clang libclang-rt-14-dev
+    # The rating server on PostgreSQL: libpq, the Qt driver the tests read
+    # with, the server the tests start, and wrk for the benchmarks.
+    libpq-dev libqt5sql5-psql postgresql wrk
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.

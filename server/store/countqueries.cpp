@@ -10,14 +10,14 @@ namespace count_queries {
 
 namespace {
 
-QString parameter(QChar placeholder, int number)
+QString parameter(const QString &placeholder, int number)
 {
     return placeholder + QString::number(number);
 }
 
 // The sum of one scope's counts over every level's range of buckets; scope is
 // the condition that picks the rating (and location).
-QString above_sum(QChar placeholder, const QString &table, const QString &scope)
+QString above_sum(const QString &placeholder, const QString &table, const QString &scope)
 {
     QStringList levels;
     for (int level = 0; level < value_counts::count_levels; ++level) {
@@ -45,7 +45,7 @@ QString levels_table()
     return QStringLiteral("(%1) AS levels").arg(rows.join(QStringLiteral(" UNION ALL ")));
 }
 
-QString above(QChar placeholder)
+QString above(const QString &placeholder)
 {
     const QString rating = QStringLiteral("rating = ") + parameter(placeholder, 1);
     return QStringLiteral("SELECT %1, %2")
@@ -55,7 +55,7 @@ QString above(QChar placeholder)
                            parameter(placeholder, 2)));
 }
 
-QString add_world(QChar placeholder)
+QString add_world(const QString &placeholder)
 {
     return QStringLiteral("INSERT INTO world_counts (rating, level, bucket, players)"
                           " VALUES (%1, %2, %3, %4) ON CONFLICT (rating, level, bucket)"
@@ -64,7 +64,7 @@ QString add_world(QChar placeholder)
              parameter(placeholder, 4));
 }
 
-QString add_local(QChar placeholder)
+QString add_local(const QString &placeholder)
 {
     return QStringLiteral(
                "INSERT INTO local_counts (rating, location_key, level, bucket, players)"

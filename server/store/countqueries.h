@@ -6,7 +6,8 @@
 
 // The statements that keep and read the counts of players by best value
 // (see valuecounts.h), the same on every backend but for how a numbered
-// parameter is written: "?1" in SQLite, "$1" in PostgreSQL.
+// parameter is written: ":p1" in SQLite (bound by name through Qt SQL, which
+// lets a name recur), "$1" in PostgreSQL.
 //
 // world_counts (rating, level, bucket, players) counts every player of a
 // rating; local_counts (rating, location_key, level, bucket, players) those
@@ -16,13 +17,13 @@ namespace count_queries {
 // Players above a value, world and local, as two columns. Parameters: 1 the
 // rating letter, 2 the location key, then for each level its first and last
 // bucket (value_counts::above_ranges).
-QString above(QChar placeholder);
+QString above(const QString &placeholder);
 
 // Adds players to one count of the world (1 rating, 2 level, 3 bucket,
 // 4 change) or of a location (1 rating, 2 location key, 3 level, 4 bucket,
 // 5 change), making the row when it is missing.
-QString add_world(QChar placeholder);
-QString add_local(QChar placeholder);
+QString add_world(const QString &placeholder);
+QString add_local(const QString &placeholder);
 
 // Adds the players of a table or query with columns rating, location_key and
 // best to both counts, in bulk.

@@ -139,7 +139,7 @@ std::vector<Statement> statements()
          " WHERE $2 <> ''"
          " ON CONFLICT (rating, location_key, level, bucket)"
          " DO UPDATE SET players = local_counts.players + excluded.players"},
-        {"count_above", count_queries::above(QLatin1Char('$')).toUtf8()},
+        {"count_above", count_queries::above(QStringLiteral("$")).toUtf8()},
         {"insert_staged",
          "WITH added AS (INSERT INTO players (rating, name_key, location_key, name, location,"
          " best, best_at, submissions)"

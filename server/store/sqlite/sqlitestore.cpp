@@ -220,9 +220,9 @@ bool SqliteStore::prepare_statements()
                                " location = ?, submissions = submissions + 1 WHERE id = ?") &&
            prepare(count_submission, "UPDATE players SET name = ?, location = ?,"
                                      " submissions = submissions + 1 WHERE id = ?") &&
-           prepare_text(count_above, count_queries::above(QLatin1Char('?'))) &&
-           prepare_text(add_world_count, count_queries::add_world(QLatin1Char('?'))) &&
-           prepare_text(add_local_count, count_queries::add_local(QLatin1Char('?'))) &&
+           prepare_text(count_above, count_queries::above(QStringLiteral(":p"))) &&
+           prepare_text(add_world_count, count_queries::add_world(QStringLiteral(":p"))) &&
+           prepare_text(add_local_count, count_queries::add_local(QStringLiteral(":p"))) &&
            prepare(stage_player, "INSERT OR IGNORE INTO temp.staged_players (rating, name_key,"
                                  " location_key, name, location, best) VALUES (?, ?, ?, ?, ?, ?)") &&
            prepare(clear_staged, "DELETE FROM temp.staged_players") &&
@@ -252,12 +252,12 @@ void SqliteStore::roll_back()
 bool SqliteStore::count_places(Rating rating, int best, const QString &location_key,
                                int &world_place, int &local_place)
 {
-    count_above.bindValue(0, rating_letter(rating));
-    count_above.bindValue(1, location_key);
-    int parameter = 2;
+    count_above.bindValue(QStringLiteral(":p1"), rating_letter(rating));
+    count_above.bindValue(QStringLiteral(":p2"), not_null(location_key));
+    int parameter = 3;
     for (const value_counts::Range &range : value_counts::above_ranges(best)) {
-        count_above.bindValue(parameter++, range.first);
-        count_above.bindValue(parameter++, range.last);
+        count_above.bindValue(QStringLiteral(":p%1").arg(parameter++), range.first);
+        count_above.bindValue(QStringLiteral(":p%1").arg(parameter++), range.last);
     }
     if (!run(count_above) || !count_above.next()) {
         error = count_above.lastError().text();
