@@ -13,7 +13,7 @@ QUIVERBOLT_PACKAGES=(
     clang libclang-rt-14-dev
     # The rating server on PostgreSQL: libpq, the Qt driver the tests read
     # with, the server the tests start, and wrk for the benchmarks.
-    libpq-dev libqt5sql5-psql postgresql wrk
+    libpq-dev libqt5sql5-psql postgresql wrk sqlite3
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.

@@ -138,7 +138,8 @@ QByteArray body_of(const Submission &player, int record, int score)
     state.tosend = 1;
     state.your_top = record;
     state.current_top = score;
-    state.key = make_key(key_text(record, score));
+    state.key = md5_hex(make_key(key_text(record, score)));
+    state.num = 1;
     return "xml=" + save_document(state);
 }
 

@@ -55,23 +55,42 @@ QString above(const QString &placeholder)
                            parameter(placeholder, 2)));
 }
 
+namespace {
+
+// "SELECT p2 AS level, p3 AS bucket, p4 AS change UNION ALL SELECT p5, p6, p7 …":
+// value_counts::most_moves rows of parameters from first on.
+QString moves_table(const QString &placeholder, int first)
+{
+    QStringList rows;
+    for (int row = 0; row < value_counts::most_moves; ++row) {
+        const int at = first + 3 * row;
+        rows << (row == 0 ? QStringLiteral("SELECT %1 AS level, %2 AS bucket, %3 AS change")
+                          : QStringLiteral("SELECT %1, %2, %3"))
+                    .arg(parameter(placeholder, at), parameter(placeholder, at + 1),
+                         parameter(placeholder, at + 2));
+    }
+    return rows.join(QStringLiteral(" UNION ALL "));
+}
+
+} // namespace
+
 QString add_world(const QString &placeholder)
 {
     return QStringLiteral("INSERT INTO world_counts (rating, level, bucket, players)"
-                          " VALUES (%1, %2, %3, %4) ON CONFLICT (rating, level, bucket)"
+                          " SELECT %1, level, bucket, change FROM (%2) AS moves"
+                          " WHERE change <> 0 ON CONFLICT (rating, level, bucket)"
                           " DO UPDATE SET players = world_counts.players + excluded.players")
-        .arg(parameter(placeholder, 1), parameter(placeholder, 2), parameter(placeholder, 3),
-             parameter(placeholder, 4));
+        .arg(parameter(placeholder, 1), moves_table(placeholder, 2));
 }
 
 QString add_local(const QString &placeholder)
 {
     return QStringLiteral(
                "INSERT INTO local_counts (rating, location_key, level, bucket, players)"
-               " VALUES (%1, %2, %3, %4, %5) ON CONFLICT (rating, location_key, level, bucket)"
+               " SELECT %1, %2, level, bucket, change FROM (%3) AS moves"
+               " WHERE change <> 0 ON CONFLICT (rating, location_key, level, bucket)"
                " DO UPDATE SET players = local_counts.players + excluded.players")
-        .arg(parameter(placeholder, 1), parameter(placeholder, 2), parameter(placeholder, 3),
-             parameter(placeholder, 4), parameter(placeholder, 5));
+        .arg(parameter(placeholder, 1), parameter(placeholder, 2), moves_table(placeholder, 3));
 }
 
 QString add_all_world(const QString &players)

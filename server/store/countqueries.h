@@ -19,9 +19,10 @@ namespace count_queries {
 // bucket (value_counts::above_ranges).
 QString above(const QString &placeholder);
 
-// Adds players to one count of the world (1 rating, 2 level, 3 bucket,
-// 4 change) or of a location (1 rating, 2 location key, 3 level, 4 bucket,
-// 5 change), making the row when it is missing.
+// Applies the moves of one player to the world's counts (1 rating, then
+// value_counts::most_moves rows of level, bucket and change) or to a
+// location's (1 rating, 2 location key, then the rows), making rows that are
+// missing. Rows whose change is 0 are left out: they fill the fixed shape.
 QString add_world(const QString &placeholder);
 QString add_local(const QString &placeholder);
 

@@ -53,4 +53,7 @@ struct Delta
 // in the same bucket are left out.
 std::vector<Delta> moves(int old_best, int new_best);
 
+// The most changes one move makes: one out and one in at every level.
+constexpr int most_moves = 2 * count_levels;
+
 } // namespace value_counts

@@ -197,7 +197,7 @@ bool PostgresqlStore::connect()
     // A reply goes out only after its commit is on disk, whatever the
     // database's default. The staging tables are this connection's own.
     for (const char *setup :
-         {"SET synchronous_commit = on",
+         {"SET synchronous_commit = on", "SET client_min_messages = warning",
           "CREATE TEMP TABLE staged_players (rating text NOT NULL, name_key text NOT NULL,"
           " location_key text NOT NULL, name text NOT NULL, location text NOT NULL,"
           " best integer NOT NULL) ON COMMIT DELETE ROWS",

@@ -71,6 +71,18 @@ QString not_null(const QString &text)
     return text.isNull() ? QStringLiteral("") : text;
 }
 
+// ":p1", ":p2", …: the names of the count statements' parameters.
+const QString &parameter_name(int number)
+{
+    static const std::vector<QString> names = [] {
+        std::vector<QString> all;
+        for (int n = 0; n <= 4 + 3 * value_counts::most_moves; ++n)
+            all.push_back(QStringLiteral(":p%1").arg(n));
+        return all;
+    }();
+    return names.at(static_cast<std::size_t>(number));
+}
+
 QString next_connection_name()
 {
     static std::atomic<int> count{0};
@@ -252,12 +264,12 @@ void SqliteStore::roll_back()
 bool SqliteStore::count_places(Rating rating, int best, const QString &location_key,
                                int &world_place, int &local_place)
 {
-    count_above.bindValue(QStringLiteral(":p1"), rating_letter(rating));
-    count_above.bindValue(QStringLiteral(":p2"), not_null(location_key));
+    count_above.bindValue(parameter_name(1), rating_letter(rating));
+    count_above.bindValue(parameter_name(2), not_null(location_key));
     int parameter = 3;
     for (const value_counts::Range &range : value_counts::above_ranges(best)) {
-        count_above.bindValue(QStringLiteral(":p%1").arg(parameter++), range.first);
-        count_above.bindValue(QStringLiteral(":p%1").arg(parameter++), range.last);
+        count_above.bindValue(parameter_name(parameter++), range.first);
+        count_above.bindValue(parameter_name(parameter++), range.last);
     }
     if (!run(count_above) || !count_above.next()) {
         error = count_above.lastError().text();
@@ -272,25 +284,29 @@ bool SqliteStore::count_places(Rating rating, int best, const QString &location_
 bool SqliteStore::move_counts(Rating rating, const QString &location_key, int old_best,
                               int new_best)
 {
-    const QString letter = rating_letter(rating);
-    for (const value_counts::Delta &delta : value_counts::moves(old_best, new_best)) {
-        add_world_count.bindValue(0, letter);
-        add_world_count.bindValue(1, delta.level);
-        add_world_count.bindValue(2, delta.bucket);
-        add_world_count.bindValue(3, delta.change);
-        if (!run(add_world_count))
-            return false;
-        if (location_key.isEmpty())
-            continue;
-        add_local_count.bindValue(0, letter);
-        add_local_count.bindValue(1, location_key);
-        add_local_count.bindValue(2, delta.level);
-        add_local_count.bindValue(3, delta.bucket);
-        add_local_count.bindValue(4, delta.change);
-        if (!run(add_local_count))
-            return false;
-    }
-    return true;
+    // Both counts in two statements of a fixed shape, unused rows left at 0.
+    const std::vector<value_counts::Delta> deltas = value_counts::moves(old_best, new_best);
+    const auto bind_moves = [&deltas](QSqlQuery &query, int first) {
+        for (int row = 0; row < value_counts::most_moves; ++row) {
+            const value_counts::Delta delta = row < static_cast<int>(deltas.size())
+                                                  ? deltas[static_cast<std::size_t>(row)]
+                                                  : value_counts::Delta{};
+            const int at = first + 3 * row;
+            query.bindValue(parameter_name(at), delta.level);
+            query.bindValue(parameter_name(at + 1), delta.bucket);
+            query.bindValue(parameter_name(at + 2), delta.change);
+        }
+    };
+    add_world_count.bindValue(parameter_name(1), rating_letter(rating));
+    bind_moves(add_world_count, 2);
+    if (!run(add_world_count))
+        return false;
+    if (location_key.isEmpty())
+        return true;
+    add_local_count.bindValue(parameter_name(1), rating_letter(rating));
+    add_local_count.bindValue(parameter_name(2), location_key);
+    bind_moves(add_local_count, 3);
+    return run(add_local_count);
 }
 
 bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standing &standing)
