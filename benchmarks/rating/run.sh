@@ -29,6 +29,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 
 # Genuine submissions for wrk, more than a run sends.
 "$bench" bodies --players 40000 --out "$work/submit.lua"

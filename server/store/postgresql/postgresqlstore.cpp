@@ -8,6 +8,8 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -121,10 +123,15 @@ std::vector<Statement> statements()
         {"insert_player", "INSERT INTO players (rating, name_key, location_key, name, location,"
                           " best, best_at, submissions) VALUES ($1, $2, $3, $4, $5, $6, $7, 1)"
                           " RETURNING id"},
+        // By who the player is, not by id: a player new in this batch has no
+        // id yet when these are sent.
         {"raise_best", "UPDATE players SET best = $1, best_at = $2, name = $3, location = $4,"
-                       " submissions = submissions + 1 WHERE id = $5"},
+                       " submissions = submissions + 1"
+                       " WHERE rating = $5 AND name_key = $6 AND location_key = $7 RETURNING id"},
         {"count_submission", "UPDATE players SET name = $1, location = $2,"
-                             " submissions = submissions + 1 WHERE id = $3"},
+                             " submissions = submissions + 1"
+                             " WHERE rating = $3 AND name_key = $4 AND location_key = $5"
+                             " RETURNING id"},
         // Both counts in one round trip: 1 rating, 2 location key ('' for
         // none), 3 levels, 4 buckets, 5 changes.
         {"move_counts",
@@ -333,8 +340,8 @@ void PostgresqlStore::roll_back()
     error = why;
 }
 
-bool PostgresqlStore::move_counts(const QByteArray &rating, const QByteArray &location_key,
-                                  int old_best, int new_best)
+bool PostgresqlStore::send_move(const QByteArray &rating, const QByteArray &location_key,
+                                int old_best, int new_best)
 {
     std::vector<int> levels, buckets, changes;
     for (const value_counts::Delta &delta : value_counts::moves(old_best, new_best)) {
@@ -342,20 +349,26 @@ bool PostgresqlStore::move_counts(const QByteArray &rating, const QByteArray &lo
         buckets.push_back(delta.bucket);
         changes.push_back(delta.change);
     }
-    return run("move_counts", {rating, location_key, array_literal(levels),
-                               array_literal(buckets), array_literal(changes)}) != nullptr;
+    return send("move_counts", {rating, location_key, array_literal(levels),
+                                array_literal(buckets), array_literal(changes)});
 }
 
-bool PostgresqlStore::count_places(const QByteArray &rating, int best,
-                                   const QByteArray &location_key, int &world_place,
-                                   int &local_place)
+std::vector<QByteArray> PostgresqlStore::above_parameters(const QByteArray &rating, int best,
+                                                          const QByteArray &location_key)
 {
     std::vector<QByteArray> parameters{rating, location_key};
     for (const value_counts::Range &range : value_counts::above_ranges(best)) {
         parameters.push_back(number(range.first));
         parameters.push_back(number(range.last));
     }
-    const Result above = run("count_above", parameters);
+    return parameters;
+}
+
+bool PostgresqlStore::count_places(const QByteArray &rating, int best,
+                                   const QByteArray &location_key, int &world_place,
+                                   int &local_place)
+{
+    const Result above = run("count_above", above_parameters(rating, best, location_key));
     if (!above)
         return false;
     world_place = 1 + std::atoi(PQgetvalue(above.get(), 0, 0));
@@ -363,61 +376,174 @@ bool PostgresqlStore::count_places(const QByteArray &rating, int best,
     return true;
 }
 
-bool PostgresqlStore::store_one(const Submission &submission, qint64 now_ms,
-                                Standing &standing)
+bool PostgresqlStore::send(const char *name, const std::vector<QByteArray> &parameters)
 {
-    standing = Standing();
-    standing.rating = submission.rating;
-    const QByteArray rating = text(rating_letter(submission.rating));
-    const QByteArray name_key = text(submission.name_key);
-    const QByteArray location_key = text(submission.location_key);
+    std::vector<const char *> values;
+    values.reserve(parameters.size());
+    for (const QByteArray &parameter : parameters)
+        values.push_back(parameter.constData());
+    if (PQsendQueryPrepared(connection, name, static_cast<int>(values.size()), values.data(),
+                            nullptr, nullptr, 0) == 1) {
+        ++sent;
+        return true;
+    }
+    error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+    return false;
+}
 
-    const Result found = run("find_player", {rating, name_key, location_key});
-    if (!found)
+bool PostgresqlStore::sync(std::vector<Result> &results)
+{
+    results.clear();
+    if (PQpipelineSync(connection) != 1) {
+        error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
         return false;
-    if (PQntuples(found.get()) == 0) {
-        const Result inserted =
-            run("insert_player", {rating, name_key, location_key, text(submission.name),
-                                  text(submission.location), number(submission.value),
-                                  number(now_ms)});
-        if (!inserted || !move_counts(rating, location_key, 0, submission.value))
-            return false;
-        standing.player_id = std::atoll(PQgetvalue(inserted.get(), 0, 0));
-        standing.best = submission.value;
-        standing.improved = true;
-    } else {
-        standing.player_id = std::atoll(PQgetvalue(found.get(), 0, 0));
-        standing.best = std::atoi(PQgetvalue(found.get(), 0, 1));
-        if (submission.value > standing.best) {
-            if (!run("raise_best", {number(submission.value), number(now_ms),
-                                    text(submission.name), text(submission.location),
-                                    number(standing.player_id)}) ||
-                !move_counts(rating, location_key, standing.best, submission.value))
-                return false;
-            standing.best = submission.value;
-            standing.improved = true;
-        } else if (!run("count_submission", {text(submission.name), text(submission.location),
-                                             number(standing.player_id)})) {
-            // A lower value changes nothing but the count and the spelling.
+    }
+    bool ok = true;
+    for (; sent > 0; --sent) {
+        Result result(PQgetResult(connection));
+        if (!result) {
+            error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
             return false;
         }
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (ok && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            error = QString::fromUtf8(PQresultErrorMessage(result.get())).trimmed();
+            ok = false;
+        }
+        results.push_back(std::move(result));
+        // Each statement's results end with a null.
+        while (PGresult *more = PQgetResult(connection))
+            PQclear(more);
     }
-    return count_places(rating, standing.best, location_key, standing.world_place,
-                        standing.local_place);
+    const Result synced(PQgetResult(connection));
+    if (PQresultStatus(synced.get()) != PGRES_PIPELINE_SYNC) {
+        error = QStringLiteral("lost step with the database in a pipeline");
+        return false;
+    }
+    return ok;
+}
+
+bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qint64 now_ms,
+                                  std::vector<Standing> &standings)
+{
+    struct Row
+    {
+        QByteArray rating, name_key, location_key;
+        bool operator<(const Row &other) const
+        {
+            return std::tie(rating, name_key, location_key) <
+                   std::tie(other.rating, other.name_key, other.location_key);
+        }
+    };
+    std::vector<Row> rows;
+    rows.reserve(submissions.size());
+    for (const Submission &s : submissions)
+        rows.push_back(Row{text(rating_letter(s.rating)), text(s.name_key), text(s.location_key)});
+
+    // Who is known, and their best, before the batch: the look-ups go out
+    // together and come back together.
+    std::map<Row, int> bests;
+    std::vector<Result> results;
+    for (std::size_t first = 0; first < rows.size(); first += pipeline_chunk) {
+        const std::size_t last = std::min(rows.size(), first + pipeline_chunk);
+        for (std::size_t i = first; i < last; ++i) {
+            if (!send("find_player", {rows[i].rating, rows[i].name_key, rows[i].location_key}))
+                return false;
+        }
+        if (!sync(results))
+            return false;
+        for (std::size_t i = first; i < last; ++i) {
+            PGresult *found = results[i - first].get();
+            if (PQntuples(found) > 0)
+                bests[rows[i]] = std::atoi(PQgetvalue(found, 0, 1));
+        }
+    }
+
+    // Then, in order, each submission's write, its move in the counts and its
+    // places, read after both.
+    for (std::size_t first = 0; first < rows.size(); first += pipeline_chunk) {
+        const std::size_t last = std::min(rows.size(), first + pipeline_chunk);
+        std::vector<bool> moved;
+        for (std::size_t i = first; i < last; ++i) {
+            const Submission &s = submissions[i];
+            const Row &row = rows[i];
+            Standing &standing = standings[i];
+            standing = Standing();
+            standing.rating = s.rating;
+            const auto known = bests.find(row);
+            const int old_best = known == bests.end() ? 0 : known->second;
+            bool sent_ok;
+            if (known == bests.end()) {
+                sent_ok = send("insert_player", {row.rating, row.name_key, row.location_key,
+                                                 text(s.name), text(s.location),
+                                                 number(s.value), number(now_ms)});
+            } else if (s.value > old_best) {
+                sent_ok = send("raise_best", {number(s.value), number(now_ms), text(s.name),
+                                              text(s.location), row.rating, row.name_key,
+                                              row.location_key});
+            } else {
+                // A lower value changes nothing but the count and the spelling.
+                sent_ok = send("count_submission", {text(s.name), text(s.location), row.rating,
+                                                    row.name_key, row.location_key});
+            }
+            if (!sent_ok)
+                return false;
+            standing.improved = s.value > old_best;
+            standing.best = std::max(s.value, old_best);
+            bests[row] = standing.best;
+            moved.push_back(standing.improved);
+            if (standing.improved && !send_move(row.rating, row.location_key, old_best, s.value))
+                return false;
+            if (!send("count_above",
+                      above_parameters(row.rating, standing.best, row.location_key)))
+                return false;
+        }
+        if (!sync(results))
+            return false;
+        std::size_t at = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            Standing &standing = standings[i];
+            standing.player_id = std::atoll(PQgetvalue(results[at++].get(), 0, 0));
+            if (moved[i - first])
+                ++at;
+            PGresult *above = results[at++].get();
+            standing.world_place = 1 + std::atoi(PQgetvalue(above, 0, 0));
+            standing.local_place =
+                rows[i].location_key.isEmpty() ? 0 : 1 + std::atoi(PQgetvalue(above, 0, 1));
+        }
+    }
+    return true;
 }
 
 bool PostgresqlStore::submit(const std::vector<Submission> &submissions, qint64 now_ms,
                              std::vector<Standing> &standings)
 {
     standings.assign(submissions.size(), Standing());
-    // One transaction, one sync to disk, for every submission that queued.
+    // One transaction, one sync to disk, for every submission that queued;
+    // its statements go out in a pipeline, one round trip for many.
     if (!begin_writing())
         return false;
-    for (std::size_t i = 0; i < submissions.size(); ++i) {
-        if (!store_one(submissions[i], now_ms, standings[i])) {
-            roll_back();
-            return false;
-        }
+    if (PQenterPipelineMode(connection) != 1) {
+        error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+        roll_back();
+        return false;
+    }
+    sent = 0;
+    bool stored = store_batch(submissions, now_ms, standings);
+    if (!stored && sent > 0) {
+        std::vector<Result> ignored;
+        const QString why = error;
+        sync(ignored);
+        error = why;
+    }
+    if (PQexitPipelineMode(connection) != 1) {
+        if (stored)
+            error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+        stored = false;
+    }
+    if (!stored) {
+        roll_back();
+        return false;
     }
     return commit();
 }

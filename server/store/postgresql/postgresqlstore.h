@@ -50,14 +50,26 @@ private:
     bool begin_writing();
     bool commit();
     void roll_back();
-    bool store_one(const Submission &submission, qint64 now_ms, Standing &standing);
-    bool move_counts(const QByteArray &rating, const QByteArray &location_key, int old_best,
-                     int new_best);
+    // In pipeline mode: statements are sent without waiting, then one sync
+    // reads all their results, in order; false when any failed.
+    bool send(const char *name, const std::vector<QByteArray> &parameters);
+    bool sync(std::vector<Result> &results);
+    bool store_batch(const std::vector<Submission> &submissions, qint64 now_ms,
+                     std::vector<Standing> &standings);
+    bool send_move(const QByteArray &rating, const QByteArray &location_key, int old_best,
+                   int new_best);
+    static std::vector<QByteArray> above_parameters(const QByteArray &rating, int best,
+                                                    const QByteArray &location_key);
     bool count_places(const QByteArray &rating, int best, const QByteArray &location_key,
                       int &world_place, int &local_place);
+
+    // Submissions whose statements share one sync: few enough that neither
+    // side's socket buffer fills while the other is still sending.
+    static constexpr std::size_t pipeline_chunk = 64;
     bool copy_players(const std::vector<Submission> &players);
 
     QByteArray url;
     PGconn *connection = nullptr;
     QString error;
+    int sent = 0; // statements in the pipeline since its last sync
 };

@@ -158,7 +158,10 @@ bool SqliteStore::configure()
                     .arg(mode.value(0).toString());
         return false;
     }
-    return run(QStringLiteral("PRAGMA synchronous=FULL"));
+    // A million players make a file of some 170 MB: a larger page cache than
+    // SQLite's 2 MB keeps the indexes that every submission walks in memory.
+    return run(QStringLiteral("PRAGMA synchronous=FULL")) &&
+           run(QStringLiteral("PRAGMA cache_size=-65536"));
 }
 
 bool SqliteStore::migrate()
