@@ -202,9 +202,13 @@ bool PostgresqlStore::connect()
         return false;
     }
     // A reply goes out only after its commit is on disk, whatever the
-    // database's default. The staging tables are this connection's own.
+    // database's default. Every statement here walks an index whatever its
+    // parameters: planning each execution anew (the default for the first
+    // ones, and kept when the estimates say so) costs more than running it.
+    // The staging tables are this connection's own.
     for (const char *setup :
          {"SET synchronous_commit = on", "SET client_min_messages = warning",
+          "SET plan_cache_mode = force_generic_plan",
           "CREATE TEMP TABLE staged_players (rating text NOT NULL, name_key text NOT NULL,"
           " location_key text NOT NULL, name text NOT NULL, location text NOT NULL,"
           " best integer NOT NULL) ON COMMIT DELETE ROWS",
