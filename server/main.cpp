@@ -5,8 +5,8 @@
 #include "http/httpserver.h"
 #include "rating/submission.h"
 #include "routes/routes.h"
-#include "seed/madeupplayers.h"
 #include "store/commitqueue.h"
+#include "store/madeupplayers.h"
 #include "store/store.h"
 
 #include <QCommandLineParser>
@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cmath>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -26,25 +25,45 @@ namespace {
 
 constexpr int usage_error = 2;
 
-const char usage[] =
-    "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
-    "The QuiverBolt rating server.\n\n"
-    "Commands:\n"
-    "  serve   answer the game's submissions over HTTP\n"
-    "  seed    add made-up players to a database (for benchmarks)\n\n"
-    "Run quiverbolt-rating COMMAND --help for the command's options.\n";
+const char usage[] = "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
+                     "The QuiverBolt rating server.\n\n"
+                     "Commands:\n"
+                     "  serve   answer the game's submissions over HTTP\n"
+                     "  seed    add made-up players to a database (for benchmarks)\n\n"
+                     "Run quiverbolt-rating COMMAND --help for the command's options.\n";
 
 void print_error(const QString &text)
 {
     std::fprintf(stderr, "quiverbolt-rating: %s\n", qPrintable(text));
 }
 
+// Parses a command's options; --help and --version print and exit 0, a wrong
+// option is a usage error.
+bool parse_options(QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments)) {
+        print_error(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        print_error(QStringLiteral("unexpected arguments: ") +
+                    parser.positionalArguments().join(QLatin1Char(' ')));
+        return false;
+    }
+    return true;
+}
+
 // "sqlite:" and a file in $XDG_DATA_HOME/quiverbolt/, the folder made if need be.
 QString default_database()
 {
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/quiverbolt");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/quiverbolt");
     QDir().mkpath(folder);
     return QStringLiteral("sqlite:") + folder + QStringLiteral("/rating.db");
 }
@@ -86,7 +105,8 @@ int serve(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Answers the game's rating submissions (POST /) and GET /healthz over HTTP."));
     const QCommandLineOption listen_option(
-        QStringLiteral("listen"), QStringLiteral("Address and port to listen on (port 0: any free one)."),
+        QStringLiteral("listen"),
+        QStringLiteral("Address and port to listen on (port 0: any free one)."),
         QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8390"));
     const QCommandLineOption database_option(
         QStringLiteral("database"),
@@ -101,14 +121,8 @@ int serve(const QStringList &arguments)
                        "(default: http://ADDR:PORT/)."),
         QStringLiteral("URL"));
     parser.addOptions({listen_option, database_option, public_url_option});
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(arguments);
-    if (!parser.positionalArguments().isEmpty()) {
-        print_error(QStringLiteral("serve takes no arguments: ") +
-                    parser.positionalArguments().join(QLatin1Char(' ')));
+    if (!parse_options(parser, arguments))
         return usage_error;
-    }
 
     tcp::endpoint endpoint;
     if (!parse_listen(parser.value(listen_option), endpoint)) {
@@ -178,8 +192,8 @@ int seed(const QStringList &arguments)
                                              QStringLiteral("Database, as for serve."),
                                              QStringLiteral("URL"));
     parser.addOptions({players_option, database_option});
-    parser.addHelpOption();
-    parser.process(arguments);
+    if (!parse_options(parser, arguments))
+        return usage_error;
     bool ok = false;
     const int count = parser.value(players_option).toInt(&ok);
     if (!ok || count < 0) {

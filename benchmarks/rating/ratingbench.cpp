@@ -13,7 +13,7 @@
 #include "game/scores.h"
 #include "game/smoothedaccelerometerfilter.h"
 #include "rating/submission.h"
-#include "seed/madeupplayers.h"
+#include "store/madeupplayers.h"
 #include "storage/savefile.h"
 #include "store/store.h"
 

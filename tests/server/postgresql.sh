@@ -6,7 +6,7 @@
 #   postgresql.sh start DIR   initdb into DIR/data and start it, listening on a
 #                             Unix socket in DIR alone (no TCP); superuser
 #                             "quiverbolt", no password
-#   postgresql.sh stop DIR    stop it and remove DIR
+#   postgresql.sh stop DIR    stop it (nothing in it is kept) and remove DIR
 #
 # PostgreSQL refuses to run as root. As root, the server runs as an
 # unprivileged user: "nobody" through a user namespace that maps root to it
@@ -64,7 +64,7 @@ start)
     ;;
 stop)
     if [ -e "$dir/data/postmaster.pid" ]; then
-        "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+        "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null
     fi
     rm -rf "$dir"
     ;;

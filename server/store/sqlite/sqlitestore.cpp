@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <cstdio>
 
 namespace {
 
@@ -65,12 +66,6 @@ static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
               "migration 2 fixes the layout of the counts");
 static_assert(value_limit <= value_counts::top_value, "the counts rank every accepted value");
 
-// Qt binds a null QString as NULL: an empty text must stay a text.
-QString not_null(const QString &text)
-{
-    return text.isNull() ? QStringLiteral("") : text;
-}
-
 // ":p1", ":p2", …: the names of the count statements' parameters.
 const QString &parameter_name(int number)
 {
@@ -83,6 +78,12 @@ const QString &parameter_name(int number)
     return names.at(static_cast<std::size_t>(number));
 }
 
+// Qt binds a null QString as SQL NULL; an empty name or location is text.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
 QString next_connection_name()
 {
     static std::atomic<int> count{0};
@@ -91,14 +92,16 @@ QString next_connection_name()
 
 } // namespace
 
-SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name) {}
+SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name)
+{}
 
 SqliteStore::~SqliteStore()
 {
-    for (QSqlQuery *query : {&begin, &commit, &rollback, &find_player, &insert_player,
-                             &raise_best, &count_submission, &count_above, &add_world_count,
-                             &add_local_count, &stage_player, &clear_staged, &drop_known_staged,
-                             &insert_staged, &count_staged_world, &count_staged_local, &ping})
+    for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
+                             &find_player, &insert_player, &raise_best, &count_submission,
+                             &count_above, &add_world_count, &add_local_count, &stage_player,
+                             &clear_staged, &drop_known_staged, &insert_staged,
+                             &count_staged_world, &count_staged_local, &ping})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -225,7 +228,8 @@ bool SqliteStore::prepare_statements()
                             " PRIMARY KEY (rating, name_key, location_key)) WITHOUT ROWID")))
         return false;
     return prepare(begin, "BEGIN IMMEDIATE") && prepare(commit, "COMMIT") &&
-           prepare(rollback, "ROLLBACK") &&
+           prepare(rollback, "ROLLBACK") && prepare(mark_one, "SAVEPOINT one") &&
+           prepare(keep_one, "RELEASE one") && prepare(undo_one, "ROLLBACK TO one") &&
            prepare(find_player, "SELECT id, best FROM players"
                                 " WHERE rating = ? AND name_key = ? AND location_key = ?") &&
            prepare(insert_player,
@@ -268,7 +272,7 @@ bool SqliteStore::count_places(Rating rating, int best, const QString &location_
                                int &world_place, int &local_place)
 {
     count_above.bindValue(parameter_name(1), rating_letter(rating));
-    count_above.bindValue(parameter_name(2), not_null(location_key));
+    count_above.bindValue(parameter_name(2), text(location_key));
     int parameter = 3;
     for (const value_counts::Range &range : value_counts::above_ranges(best)) {
         count_above.bindValue(parameter_name(parameter++), range.first);
@@ -318,8 +322,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
     standing.rating = submission.rating;
 
     find_player.bindValue(0, rating_letter(submission.rating));
-    find_player.bindValue(1, submission.name_key);
-    find_player.bindValue(2, submission.location_key);
+    find_player.bindValue(1, text(submission.name_key));
+    find_player.bindValue(2, text(submission.location_key));
     if (!run(find_player))
         return false;
     const bool known = find_player.next();
@@ -331,10 +335,10 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
 
     if (!known) {
         insert_player.bindValue(0, rating_letter(submission.rating));
-        insert_player.bindValue(1, submission.name_key);
-        insert_player.bindValue(2, submission.location_key);
-        insert_player.bindValue(3, submission.name);
-        insert_player.bindValue(4, submission.location);
+        insert_player.bindValue(1, text(submission.name_key));
+        insert_player.bindValue(2, text(submission.location_key));
+        insert_player.bindValue(3, text(submission.name));
+        insert_player.bindValue(4, text(submission.location));
         insert_player.bindValue(5, submission.value);
         insert_player.bindValue(6, now_ms);
         if (!run(insert_player) ||
@@ -346,8 +350,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
     } else if (submission.value > standing.best) {
         raise_best.bindValue(0, submission.value);
         raise_best.bindValue(1, now_ms);
-        raise_best.bindValue(2, submission.name);
-        raise_best.bindValue(3, submission.location);
+        raise_best.bindValue(2, text(submission.name));
+        raise_best.bindValue(3, text(submission.location));
         raise_best.bindValue(4, standing.player_id);
         if (!run(raise_best) || !move_counts(submission.rating, submission.location_key,
                                              standing.best, submission.value))
@@ -356,8 +360,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         standing.improved = true;
     } else {
         // A lower value changes nothing but the count and the spelling.
-        count_submission.bindValue(0, submission.name);
-        count_submission.bindValue(1, submission.location);
+        count_submission.bindValue(0, text(submission.name));
+        count_submission.bindValue(1, text(submission.location));
         count_submission.bindValue(2, standing.player_id);
         if (!run(count_submission))
             return false;
@@ -374,7 +378,21 @@ bool SqliteStore::submit(const std::vector<Submission> &submissions, qint64 now_
     if (!run(begin))
         return false;
     for (std::size_t i = 0; i < submissions.size(); ++i) {
-        if (!store_one(submissions[i], now_ms, standings[i])) {
+        // A submission that fails on its own takes only itself back.
+        if (!run(mark_one)) {
+            roll_back();
+            return false;
+        }
+        if (store_one(submissions[i], now_ms, standings[i])) {
+            if (!run(keep_one)) {
+                roll_back();
+                return false;
+            }
+            continue;
+        }
+        std::fprintf(stderr, "database error: %s\n", qPrintable(error));
+        standings[i] = Standing();
+        if (!run(undo_one) || !run(keep_one)) {
             roll_back();
             return false;
         }
@@ -404,10 +422,10 @@ bool SqliteStore::add_players(const std::vector<Submission> &players, qint64 now
     }
     for (const Submission &player : players) {
         stage_player.bindValue(0, rating_letter(player.rating));
-        stage_player.bindValue(1, not_null(player.name_key));
-        stage_player.bindValue(2, not_null(player.location_key));
-        stage_player.bindValue(3, not_null(player.name));
-        stage_player.bindValue(4, not_null(player.location));
+        stage_player.bindValue(1, text(player.name_key));
+        stage_player.bindValue(2, text(player.location_key));
+        stage_player.bindValue(3, text(player.name));
+        stage_player.bindValue(4, text(player.location));
         stage_player.bindValue(5, player.value);
         if (!run(stage_player)) {
             roll_back();

@@ -8,8 +8,7 @@
 #include <QSqlRecord>
 #include <QUuid>
 
-DatabaseFile::DatabaseFile(const QString &path)
-    : connection(QUuid::createUuid().toString())
+DatabaseFile::DatabaseFile(const QString &path) : connection(QUuid::createUuid().toString())
 {
     const QString postgresql_database = postgresql_database_name(path);
     if (!postgresql_database.isEmpty()) {

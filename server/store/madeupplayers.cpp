@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 QuiverBolt developers
 // SPDX-License-Identifier: MIT
-#include "seed/madeupplayers.h"
+#include "store/madeupplayers.h"
 
 #include <QSet>
 #include <QStringList>
