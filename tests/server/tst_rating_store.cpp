@@ -111,6 +111,7 @@ private slots:
     void standings_follow_the_ranking_rules_data();
     void standings_follow_the_ranking_rules();
     void places_stay_exact_through_many_submissions();
+    void a_submission_that_fails_alone_leaves_the_others_stored();
     void added_players_join_the_places_once();
     void older_schema_is_brought_up_to_date_with_its_players_placed();
     void database_newer_than_the_program_is_refused();
@@ -264,6 +265,28 @@ void RatingStoreTest::places_stay_exact_through_many_submissions()
         QCOMPARE(world, model.world_place(rating, best));
         QCOMPARE(local, model.local_place(rating, std::get<2>(who), best));
     }
+}
+
+void RatingStoreTest::a_submission_that_fails_alone_leaves_the_others_stored()
+{
+    std::unique_ptr<Store> store = fresh_store();
+    QVERIFY(store);
+    // No rule lets a value of 0 through; the database refuses it too.
+    const std::vector<Submission> batch{submission_of("m|Anna|Oulu|500"),
+                                        submission_of("m|Bert|Oulu|0"),
+                                        submission_of("m|Cleo|Oulu|400")};
+    std::vector<Standing> standings;
+    QVERIFY2(store->submit(batch, 1000, standings), qPrintable(store->last_error()));
+    QCOMPARE(standings.size(), batch.size());
+    QVERIFY(standings[0].player_id > 0);
+    QCOMPARE(standings[1].player_id, qint64(0));
+    QVERIFY(standings[2].player_id > 0);
+    QCOMPARE(standings[2].world_place, 2);
+
+    // Bert never counted: the next one below Anna and Cleo is third.
+    QVERIFY(store->submit({submission_of("m|Dana|Oulu|300")}, 2000, standings));
+    QCOMPARE(standings[0].world_place, 3);
+    QCOMPARE(standings[0].local_place, 3);
 }
 
 void RatingStoreTest::added_players_join_the_places_once()

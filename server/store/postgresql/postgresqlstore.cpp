@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -521,6 +522,30 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
 
 bool PostgresqlStore::submit(const std::vector<Submission> &submissions, qint64 now_ms,
                              std::vector<Standing> &standings)
+{
+    if (store_together(submissions, now_ms, standings))
+        return true;
+    if (submissions.size() < 2 || PQstatus(connection) != CONNECTION_OK)
+        return false;
+    // A submission that fails on its own takes only itself back: the batch
+    // again, each in a transaction of its own.
+    std::fprintf(stderr, "database error: %s\n", qPrintable(error));
+    std::vector<Standing> alone;
+    for (std::size_t i = 0; i < submissions.size(); ++i) {
+        if (store_together({submissions[i]}, now_ms, alone)) {
+            standings[i] = alone.front();
+            continue;
+        }
+        if (PQstatus(connection) != CONNECTION_OK)
+            return false;
+        std::fprintf(stderr, "database error: %s\n", qPrintable(error));
+        standings[i] = Standing();
+    }
+    return true;
+}
+
+bool PostgresqlStore::store_together(const std::vector<Submission> &submissions, qint64 now_ms,
+                                     std::vector<Standing> &standings)
 {
     standings.assign(submissions.size(), Standing());
     // One transaction, one sync to disk, for every submission that queued;

@@ -54,6 +54,9 @@ private:
     // reads all their results, in order; false when any failed.
     bool send(const char *name, const std::vector<QByteArray> &parameters);
     bool sync(std::vector<Result> &results);
+    // One transaction for all the submissions, or none of them stored.
+    bool store_together(const std::vector<Submission> &submissions, qint64 now_ms,
+                        std::vector<Standing> &standings);
     bool store_batch(const std::vector<Submission> &submissions, qint64 now_ms,
                      std::vector<Standing> &standings);
     bool send_move(const QByteArray &rating, const QByteArray &location_key, int old_best,
