@@ -54,12 +54,18 @@ start)
         cat "$dir/initdb.log" >&2
         exit 1
     }
+    # The superuser "quiverbolt" needs no password; "rater" must give one,
+    # so that the tests can show where a server finds its password.
+    printf '%s\n' 'local all rater scram-sha-256' 'local all all trust' \
+        | "${as_server_user[@]}" tee "$dir/data/pg_hba.conf" >/dev/null
     "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
         -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c max_connections=200" \
         start >/dev/null || {
         cat "$dir/server.log" >&2
         exit 1
     }
+    "$bindir/psql" -q -X "postgresql:///postgres?host=$dir&user=quiverbolt" \
+        -c "CREATE ROLE rater LOGIN CREATEDB PASSWORD 'shake-it-harder'"
     echo "PostgreSQL running on socket folder $dir"
     ;;
 stop)

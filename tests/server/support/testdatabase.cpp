@@ -26,7 +26,7 @@ QString postgresql_url(const QString &database_name)
         .arg(database_name, postgresql_socket_folder());
 }
 
-QString make_postgresql_database()
+QString make_postgresql_database(const QString &owner)
 {
     static QMutex mutex;
     static int made = 0;
@@ -37,8 +37,9 @@ QString make_postgresql_database()
     QString made_name;
     if (PQstatus(connection) == CONNECTION_OK) {
         // A name of our own digits: CREATE DATABASE takes no parameters.
+        const QString owned = owner.isEmpty() ? QString() : QStringLiteral(" OWNER ") + owner;
         PGresult *result =
-            PQexec(connection, ("CREATE DATABASE " + name).toUtf8().constData());
+            PQexec(connection, ("CREATE DATABASE " + name + owned).toUtf8().constData());
         if (PQresultStatus(result) == PGRES_COMMAND_OK)
             made_name = name;
         else

@@ -25,5 +25,10 @@ QString postgresql_socket_folder();
 // A libpq URI of a database of the test PostgreSQL.
 QString postgresql_url(const QString &database_name);
 
-// Makes a new, empty database and gives its name; empty on failure.
-QString make_postgresql_database();
+// Makes a new, empty database, owned by owner when given, and gives its
+// name; empty on failure.
+QString make_postgresql_database(const QString &owner = QString());
+
+// The role of the test PostgreSQL that must give a password, and the password.
+constexpr const char *password_role = "rater";
+constexpr const char *password_of_role = "shake-it-harder";
