@@ -5,6 +5,8 @@
 //   rating_bench trace-power FILE...       the power each shake trace gives
 //   rating_bench places --database URL [--lookups N]
 //                                          times world and local place lookups
+//   rating_bench store --database URL [--batches N] [--batch N]
+//                                          times durable batches through the store
 //   rating_bench bodies --players N [--out FILE]
 //                                          a wrk Lua script of genuine submissions
 
@@ -18,6 +20,7 @@
 #include "store/store.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
@@ -110,6 +113,51 @@ int places(const QString &database, int lookups)
                 "us\n",
                 lookups, percentile(world_us, 0.5), percentile(world_us, 0.99),
                 percentile(local_us, 0.5), percentile(local_us, 0.99));
+    return 0;
+}
+
+// The store alone, as the commit queue drives it: batches of submissions
+// (a third new players, a third better values, a third lower values), each
+// one durable transaction. Gives the writer's ceiling, without HTTP.
+int store_batches(const QString &database, int batches, int batch_size)
+{
+    QString error;
+    std::unique_ptr<Store> store = open_store(database, &error);
+    if (!store) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    std::mt19937 random(13);
+    std::vector<Submission> players = made_up_players(batches * batch_size, random);
+    for (std::size_t i = 0; i < players.size(); ++i)
+        players[i].name += QStringLiteral(" %1").arg(i + 1);
+    std::vector<double> batch_ms;
+    std::vector<Standing> standings;
+    QElapsedTimer total;
+    total.start();
+    for (int b = 0; b < batches; ++b) {
+        std::vector<Submission> batch;
+        for (int i = 0; i < batch_size; ++i) {
+            Submission s = players[static_cast<std::size_t>(b * batch_size + i)];
+            if (i % 3 != 0 && b > 0) {
+                // A player of the batch before: better or lower.
+                s = players[static_cast<std::size_t>((b - 1) * batch_size + i)];
+                s.value = i % 3 == 1 ? s.value + 40 : std::max(1, s.value / 2);
+            }
+            batch.push_back(s);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        if (!store->submit(batch, QDateTime::currentMSecsSinceEpoch(), standings)) {
+            std::fprintf(stderr, "%s\n", qPrintable(store->last_error()));
+            return 1;
+        }
+        batch_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    const double seconds = static_cast<double>(total.nsecsElapsed()) / 1e9;
+    std::printf("store: %d batches of %d, %.0f submissions/s, batch p50 %.2f ms p99 %.2f ms\n",
+                batches, batch_size, batches * batch_size / seconds, percentile(batch_ms, 0.5),
+                percentile(batch_ms, 0.99));
     return 0;
 }
 
@@ -215,10 +263,17 @@ int main(int argc, char *argv[])
         return places(option(arguments, QStringLiteral("--database"), QString()),
                       option(arguments, QStringLiteral("--lookups"), QStringLiteral("20000"))
                           .toInt());
+    if (command == QLatin1String("store"))
+        return store_batches(option(arguments, QStringLiteral("--database"), QString()),
+                             option(arguments, QStringLiteral("--batches"), QStringLiteral("200"))
+                                 .toInt(),
+                             option(arguments, QStringLiteral("--batch"), QStringLiteral("64"))
+                                 .toInt());
     if (command == QLatin1String("bodies"))
         return bodies(option(arguments, QStringLiteral("--players"), QStringLiteral("20000")).toInt(),
                       option(arguments, QStringLiteral("--out"), QStringLiteral("submit.lua")));
     std::fprintf(stderr, "usage: rating_bench trace-power FILE... | places --database URL "
-                         "[--lookups N] | bodies --players N [--out FILE]\n");
+                         "[--lookups N] | store --database URL [--batches N] [--batch N] | "
+                         "bodies --players N [--out FILE]\n");
     return 2;
 }

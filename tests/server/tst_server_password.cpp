@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class ServerPostgresqlTest : public QObject
+class ServerPasswordTest : public QObject
 {
     Q_OBJECT
 
@@ -33,7 +33,7 @@ private:
     QString password_file;
 };
 
-void ServerPostgresqlTest::initTestCase()
+void ServerPasswordTest::initTestCase()
 {
     if (!testing_postgresql())
         QSKIP("needs the test PostgreSQL (QUIVERBOLT_TEST_POSTGRESQL)");
@@ -49,7 +49,7 @@ void ServerPostgresqlTest::initTestCase()
     QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 }
 
-QProcessEnvironment ServerPostgresqlTest::environment_with(const QString &file)
+QProcessEnvironment ServerPasswordTest::environment_with(const QString &file)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("PGPASSWORD"));
@@ -58,14 +58,14 @@ QProcessEnvironment ServerPostgresqlTest::environment_with(const QString &file)
     return env;
 }
 
-void ServerPostgresqlTest::password_comes_from_the_password_file_data()
+void ServerPasswordTest::password_comes_from_the_password_file_data()
 {
     QTest::addColumn<bool>("in_environment");
     QTest::newRow("PGPASSFILE") << true;
     QTest::newRow("passfile in the URI") << false;
 }
 
-void ServerPostgresqlTest::password_comes_from_the_password_file()
+void ServerPasswordTest::password_comes_from_the_password_file()
 {
     QFETCH(bool, in_environment);
     QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
@@ -86,7 +86,7 @@ void ServerPostgresqlTest::password_comes_from_the_password_file()
     QVERIFY(server.stop());
 }
 
-void ServerPostgresqlTest::without_a_password_the_server_says_why()
+void ServerPasswordTest::without_a_password_the_server_says_why()
 {
     const QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
                                                           QStringLiteral("user=") + password_role);
@@ -103,7 +103,7 @@ void ServerPostgresqlTest::without_a_password_the_server_says_why()
              output.constData());
 }
 
-void ServerPostgresqlTest::a_password_in_the_url_stays_out_of_the_log()
+void ServerPasswordTest::a_password_in_the_url_stays_out_of_the_log()
 {
     const QString url = QStringLiteral("postgresql://%1:%2@/%3?host=%4")
                             .arg(QString::fromLatin1(password_role),
@@ -118,5 +118,5 @@ void ServerPostgresqlTest::a_password_in_the_url_stays_out_of_the_log()
     QVERIFY2(!server.log().contains(password_of_role), server.log().constData());
 }
 
-QTEST_GUILESS_MAIN(ServerPostgresqlTest)
-#include "tst_server_postgresql.moc"
+QTEST_GUILESS_MAIN(ServerPasswordTest)
+#include "tst_server_password.moc"
