@@ -5,6 +5,7 @@
 # PostgreSQL, all on this machine (see docs/performance.md):
 #   - how long seeding takes;
 #   - place lookups, world and local, p50 and p99 (rating_bench places);
+#   - the store alone: 100 durable batches of 64 submissions (rating_bench store);
 #   - wrk on GET /healthz and on genuine submissions in the same run:
 #     keep-alive, 64 connections, a third new players, a third better values,
 #     a third lower values.
@@ -59,6 +60,7 @@ for backend in $backends; do
         seeded_ms=$((($(date +%s%N) - start) / 1000000))
         echo "== $backend, $players players (seeded in $((seeded_ms / 1000)).$((seeded_ms % 1000 / 100)) s)"
         "$bench" places --database "$database" --lookups 20000 | sed 1d
+        "$bench" store --database "$database" --batches 100 --batch 64
 
         "$server" serve --listen 127.0.0.1:0 --database "$database" 2>"$work/server.log" &
         server_pid=$!
