@@ -3,7 +3,9 @@
 // quiverbolt-rating: the game's rating server.
 
 #include "http/httpserver.h"
+#include "moderation/moderation.h"
 #include "rating/submission.h"
+#include "routes/ratelimit.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
 #include "store/madeupplayers.h"
@@ -16,6 +18,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <sys/resource.h>
 #include <random>
 #include <thread>
 #include <vector>
@@ -23,12 +26,24 @@
 namespace {
 
 constexpr int usage_error = 2;
+// Submissions a minute from one address unless --rate-limit says otherwise:
+// a player submits after a game of ten seconds at the most, so thirty leave
+// room for several phones behind one address.
+constexpr int default_rate_limit = 30;
+// Open connections at most unless --max-connections says otherwise.
+constexpr int default_connection_limit = 10000;
+// File descriptors kept for the database, the log and the listener.
+constexpr rlim_t descriptors_kept = 64;
 
 const char usage[] = "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
                      "The QuiverBolt rating server.\n\n"
                      "Commands:\n"
                      "  serve   answer the game's submissions over HTTP\n"
-                     "  seed    add made-up players to a database (for benchmarks)\n\n"
+                     "  seed    add made-up players to a database (for benchmarks)\n"
+                     "  list    list players (or, with --banned, the bans)\n"
+                     "  remove  take a player away\n"
+                     "  ban     take a player away and refuse their submissions\n"
+                     "  unban   lift a ban\n\n"
                      "Run quiverbolt-rating COMMAND --help for the command's options.\n";
 
 void print_error(const QString &text)
@@ -98,6 +113,25 @@ QString url_of(const tcp::endpoint &endpoint)
         .arg(endpoint.port());
 }
 
+// Raises the open-files limit as far as the system allows, and gives the
+// connections that may be open within it.
+std::size_t connection_limit(int wanted)
+{
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return static_cast<std::size_t>(wanted);
+    if (files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+    }
+    if (files.rlim_cur == RLIM_INFINITY)
+        return static_cast<std::size_t>(wanted);
+    const rlim_t room = files.rlim_cur > 2 * descriptors_kept ? files.rlim_cur - descriptors_kept
+                                                              : files.rlim_cur / 2;
+    return static_cast<std::size_t>(std::min<rlim_t>(room, static_cast<rlim_t>(wanted)));
+}
+
 int serve(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -119,7 +153,19 @@ int serve(const QStringList &arguments)
         QStringLiteral("Address players reach the server at, for the links in replies "
                        "(default: http://ADDR:PORT/)."),
         QStringLiteral("URL"));
-    parser.addOptions({listen_option, database_option, public_url_option});
+    const QCommandLineOption rate_limit_option(
+        QStringLiteral("rate-limit"),
+        QStringLiteral("Submissions a minute from one address, 0 for no limit (default: %1).")
+            .arg(default_rate_limit),
+        QStringLiteral("N"), QString::number(default_rate_limit));
+    const QCommandLineOption max_connections_option(
+        QStringLiteral("max-connections"),
+        QStringLiteral("Open connections at most; past them a new one is answered 503 at once "
+                       "(default: %1, fewer when the open-files limit is lower).")
+            .arg(default_connection_limit),
+        QStringLiteral("N"), QString::number(default_connection_limit));
+    parser.addOptions({listen_option, database_option, public_url_option, rate_limit_option,
+                       max_connections_option});
     if (!parse_options(parser, arguments))
         return usage_error;
 
@@ -127,6 +173,17 @@ int serve(const QStringList &arguments)
     if (!parse_listen(parser.value(listen_option), endpoint)) {
         print_error(QStringLiteral("--listen wants ADDR:PORT, as in 127.0.0.1:8390, not ") +
                     parser.value(listen_option));
+        return usage_error;
+    }
+    bool number_ok = false;
+    const int rate_limit = parser.value(rate_limit_option).toInt(&number_ok);
+    if (!number_ok || rate_limit < 0) {
+        print_error(QStringLiteral("--rate-limit wants a number, 0 or more"));
+        return usage_error;
+    }
+    const int max_connections = parser.value(max_connections_option).toInt(&number_ok);
+    if (!number_ok || max_connections < 1) {
+        print_error(QStringLiteral("--max-connections wants a number, 1 or more"));
         return usage_error;
     }
     const QString database =
@@ -144,10 +201,21 @@ int serve(const QStringList &arguments)
     // Routes needs the public URL, which needs the bound port: it is filled
     // in before the first connection is accepted.
     std::unique_ptr<Routes> routes;
+    RateLimiter limiter(rate_limit);
+    const auto admit = [&limiter](const Request &request,
+                                  const net::ip::address &peer) -> std::optional<Response> {
+        // Only submissions count: pages and health checks are cheap.
+        const beast::string_view target = request.target();
+        if (request.method() != http::verb::post || target.substr(0, target.find('?')) != "/" ||
+            limiter.take(peer))
+            return std::nullopt;
+        return Routes::reply_response(rate_limited_reply());
+    };
     HttpServer server(io, Handlers{[&routes](Request &&request, Responder respond) {
                                        routes->handle(std::move(request), std::move(respond));
                                    },
-                                   &Routes::refusal});
+                                   &Routes::refusal, admit});
+    server.set_connection_limit(connection_limit(max_connections));
     std::string listen_error;
     if (!server.listen(endpoint, &listen_error)) {
         print_error(QStringLiteral("cannot listen on %1: %2")
@@ -246,6 +314,8 @@ int main(int argc, char *argv[])
         return serve(arguments);
     if (command == QLatin1String("seed"))
         return seed(arguments);
+    if (is_moderation_command(command))
+        return run_moderation(command, arguments, default_database());
     if (command.isEmpty())
         print_error(QStringLiteral("no command given"));
     else

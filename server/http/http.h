@@ -7,6 +7,7 @@
 #include <boost/beast/http.hpp>
 
 #include <functional>
+#include <optional>
 
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
@@ -27,4 +28,7 @@ struct Handlers
     std::function<void(Request &&, Responder)> request;
     // The answer to a request that could not be read (bad HTTP, too large).
     std::function<Response(http::status)> refusal;
+    // Asked first, with the client's address: an answer to give instead of
+    // handling the request (too many submissions, say), or nothing.
+    std::function<std::optional<Response>(const Request &, const net::ip::address &)> admit;
 };

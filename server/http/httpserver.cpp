@@ -4,6 +4,8 @@
 
 #include "http/session.h"
 
+#include <cstdio>
+
 HttpServer::HttpServer(net::io_context &io, Handlers handlers)
     : io(io), acceptor(net::make_strand(io)), retry(acceptor.get_executor()),
       handlers(std::make_shared<const Handlers>(std::move(handlers))),
@@ -59,7 +61,10 @@ void HttpServer::on_accept(beast::error_code ec, tcp::socket socket)
     if (!acceptor.is_open())
         return;
     if (!ec) {
-        std::make_shared<Session>(std::move(socket), handlers, sessions)->run();
+        if (Session::open_count() >= connection_limit)
+            turn_away(std::move(socket));
+        else
+            std::make_shared<Session>(std::move(socket), handlers, sessions)->run();
         return do_accept();
     }
     // A failed accept (too many open files, say) is tried again a moment
@@ -68,5 +73,44 @@ void HttpServer::on_accept(beast::error_code ec, tcp::socket socket)
     retry.async_wait([this](beast::error_code wait_error) {
         if (!wait_error && acceptor.is_open())
             do_accept();
+    });
+}
+
+void HttpServer::turn_away(tcp::socket socket)
+{
+    // The answer goes out without reading the request: a 503 with a reply the
+    // game can show, then the connection closes.
+    struct TurnedAway : std::enable_shared_from_this<TurnedAway>
+    {
+        TurnedAway(tcp::socket socket, Response response)
+            : stream(std::move(socket)), response(std::move(response))
+        {}
+        // Closing with the request unread would reset the connection, which
+        // can destroy the answer before the client has read it.
+        void drain()
+        {
+            stream.async_read_some(net::buffer(discard),
+                                   [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                                       if (!ec)
+                                           self->drain();
+                                   });
+        }
+        beast::tcp_stream stream;
+        Response response;
+        std::array<char, 1024> discard;
+    };
+    auto away = std::make_shared<TurnedAway>(std::move(socket),
+                                             handlers->refusal(http::status::service_unavailable));
+    away->response.keep_alive(false);
+    away->response.set(http::field::server, "quiverbolt-rating");
+    away->response.prepare_payload();
+    away->stream.expires_after(std::chrono::seconds(5));
+    std::fprintf(stderr, "- - 503 0us\n");
+    http::async_write(away->stream, away->response, [away](beast::error_code ec, std::size_t) {
+        if (ec)
+            return;
+        away->stream.socket().shutdown(tcp::socket::shutdown_send, ec);
+        if (!ec)
+            away->drain();
     });
 }

@@ -19,6 +19,9 @@ public:
 
     // Binds and listens; false and why when the address cannot be had.
     bool listen(const tcp::endpoint &endpoint, std::string *error);
+    // Past this many open connections a new one is answered 503 at once and
+    // closed, instead of waiting behind the others.
+    void set_connection_limit(std::size_t limit) { connection_limit = limit; }
     // The bound address, with the port the system chose for port 0.
     tcp::endpoint local_endpoint() const;
     // Stops accepting, closes idle connections and lets those with a request
@@ -29,10 +32,12 @@ public:
 private:
     void do_accept();
     void on_accept(beast::error_code ec, tcp::socket socket);
+    void turn_away(tcp::socket socket);
 
     net::io_context &io;
     tcp::acceptor acceptor;
     net::steady_timer retry;
     std::shared_ptr<const Handlers> handlers;
     std::shared_ptr<SessionRegistry> sessions;
+    std::size_t connection_limit = 10000;
 };

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "http/session.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -25,6 +26,8 @@ std::string loggable_path(beast::string_view target)
     }
     return out.empty() ? std::string("-") : out;
 }
+
+std::atomic<std::size_t> open_sessions{0};
 
 bool is_http_error(const beast::error_code &ec)
 {
@@ -69,11 +72,21 @@ void SessionRegistry::stop_all()
 Session::Session(tcp::socket &&socket, std::shared_ptr<const Handlers> handlers,
                  std::shared_ptr<SessionRegistry> registry)
     : stream(std::move(socket)), handlers(std::move(handlers)), registry(std::move(registry))
-{}
+{
+    ++open_sessions;
+    beast::error_code ec;
+    peer = stream.socket().remote_endpoint(ec).address();
+}
 
 Session::~Session()
 {
     registry->remove(this);
+    --open_sessions;
+}
+
+std::size_t Session::open_count()
+{
+    return open_sessions.load();
 }
 
 void Session::run()
@@ -102,7 +115,22 @@ void Session::do_read()
     parser->body_limit(body_limit);
     method = "-";
     path = "-";
-    stream.expires_after(deadline);
+    if (buffer.size() > 0)
+        return read_head();
+    // Idle until the next request's first byte; its head's deadline starts then.
+    stream.expires_after(idle_deadline);
+    stream.async_read_some(buffer.prepare(header_limit),
+                           [self = shared_from_this()](beast::error_code ec, std::size_t bytes) {
+                               self->buffer.commit(bytes);
+                               if (ec)
+                                   return self->on_read(ec, 0);
+                               self->read_head();
+                           });
+}
+
+void Session::read_head()
+{
+    stream.expires_after(head_deadline);
     http::async_read_header(stream, buffer, *parser,
                             beast::bind_front_handler(&Session::on_header, shared_from_this()));
 }
@@ -112,6 +140,9 @@ void Session::on_header(beast::error_code ec, std::size_t bytes)
     if (ec || parser->is_done())
         return on_read(ec, bytes);
     const auto &head = parser->get();
+    if (static_cast<std::size_t>(std::distance(head.begin(), head.end())) > field_limit)
+        return on_read(http::error::header_limit, bytes);
+    stream.expires_after(body_deadline);
     if (beast::iequals(head[http::field::expect], "100-continue")) {
         // curl and others wait for this before they send a body.
         continue_response = {http::status::continue_, head.version()};
@@ -150,6 +181,10 @@ void Session::on_read(beast::error_code ec, std::size_t)
     Request request = parser->release();
     version = request.version();
     keep_alive = request.keep_alive();
+    if (handlers->admit) {
+        if (std::optional<Response> instead = handlers->admit(request, peer))
+            return respond(std::move(*instead));
+    }
     handlers->request(std::move(request), make_responder());
 }
 
@@ -188,7 +223,7 @@ void Session::respond(Response response)
     response.set(http::field::server, "quiverbolt-rating");
     response.prepare_payload();
     pending = std::make_shared<Response>(std::move(response));
-    stream.expires_after(deadline);
+    stream.expires_after(write_deadline);
     http::async_write(
         stream, *pending,
         beast::bind_front_handler(&Session::on_write, shared_from_this(), pending->need_eof()));

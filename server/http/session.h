@@ -35,12 +35,19 @@ private:
 class Session : public std::enable_shared_from_this<Session>
 {
 public:
-    // A request's head and body must arrive within this time; so must the
-    // next request on a kept-alive connection, and an answer must be taken.
-    static constexpr std::chrono::seconds deadline{30};
+    // A kept-alive connection may wait this long for its next request.
+    static constexpr std::chrono::seconds idle_deadline{30};
+    // From its first byte, a request's head must arrive within this time,
+    // then its body within the next; an answer must be taken as fast. A
+    // client that trickles bytes holds its connection no longer than this.
+    static constexpr std::chrono::seconds head_deadline{10};
+    static constexpr std::chrono::seconds body_deadline{10};
+    static constexpr std::chrono::seconds write_deadline{10};
     // The head of a request; a save document is at most 4 KiB, a body twice that.
     static constexpr std::uint32_t header_limit = 8 * 1024;
     static constexpr std::uint64_t body_limit = 8 * 1024;
+    // Header fields in one request; the game sends a handful.
+    static constexpr std::size_t field_limit = 64;
     // How long a closing connection reads what the client still sends.
     static constexpr std::chrono::seconds linger{2};
 
@@ -53,8 +60,12 @@ public:
     // answer to the request in flight.
     void shut_down();
 
+    // How many connections are open now, in every registry.
+    static std::size_t open_count();
+
 private:
     void do_read();
+    void read_head();
     void on_header(beast::error_code ec, std::size_t bytes);
     void on_read(beast::error_code ec, std::size_t bytes);
     void refuse(http::status status);
@@ -68,6 +79,7 @@ private:
     beast::flat_buffer buffer;
     std::array<char, 4096> discard;
     std::optional<http::request_parser<http::string_body>> parser;
+    net::ip::address peer;
     http::response<http::empty_body> continue_response;
     std::shared_ptr<Response> pending;
     std::shared_ptr<const Handlers> handlers;

@@ -118,6 +118,16 @@ Reply unavailable_reply()
     return refusal(503, tr("Rating busy, try again later"));
 }
 
+Reply rate_limited_reply()
+{
+    return refusal(429, tr("Too many submissions: wait a minute"));
+}
+
+Reply banned_reply()
+{
+    return refusal(403, tr("Your submissions are closed"));
+}
+
 Reply too_large_reply()
 {
     return refusal(413, tr("Submission too large"));

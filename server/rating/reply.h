@@ -16,6 +16,7 @@ struct Standing
     int world_place = 0;   // 1 + players of the rating with a higher best
     int local_place = 0;   // the same within the player's location; 0 when they gave none
     bool improved = false; // this submission set the best (a first one always does)
+    bool banned = false;   // the player is banned: nothing was stored
 };
 
 // What the game shows of a reply, and the status it comes with.
@@ -40,6 +41,12 @@ Reply rejected_reply(Rejection why);
 
 // The reply when the submission could not be stored (503).
 Reply unavailable_reply();
+
+// The reply to a submission from an address that sent too many (429).
+Reply rate_limited_reply();
+
+// The reply to a banned player's submission (403).
+Reply banned_reply();
 
 // The reply to a body larger than any save document (413).
 Reply too_large_reply();

@@ -34,8 +34,10 @@ Response Routes::reply_response(const Reply &reply)
 Response Routes::refusal(http::status status)
 {
     // The game reads the body whatever the status: it gets a reply it can show.
-    Reply reply =
-        status == http::status::payload_too_large ? too_large_reply() : bad_request_reply();
+    Reply reply = status == http::status::payload_too_large     ? too_large_reply()
+                  : status == http::status::service_unavailable ? unavailable_reply()
+                  : status == http::status::too_many_requests   ? rate_limited_reply()
+                                                                : bad_request_reply();
     reply.status = static_cast<int>(status);
     return reply_response(reply);
 }
@@ -75,6 +77,8 @@ void Routes::submit(const Request &request, Responder respond) const
 
     queue.submit(*parsed.submission, [respond = std::move(respond),
                                       url = public_url](std::optional<Standing> standing) {
+        if (standing && standing->banned)
+            return respond(reply_response(banned_reply()));
         respond(reply_response(standing ? accepted_reply(*standing, url) : unavailable_reply()));
     });
 }

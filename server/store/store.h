@@ -8,7 +8,29 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
+
+// A player as the operator's listing shows them.
+struct PlayerEntry
+{
+    qint64 id = 0;
+    Rating rating = Rating::men;
+    QString name;
+    QString location;
+    int best = 0;
+    qint64 best_at_ms = 0;
+    int submissions = 0;
+};
+
+// Who the operator means: a rating and the compared name and location keys
+// (identity_key); an empty filter matches any.
+struct PlayerFilter
+{
+    std::optional<Rating> rating;
+    QString name_key;
+    std::optional<QString> location_key;
+};
 
 // Where the players are kept. One object serves one thread: the thread that
 // opened it. Every method reports failure by returning false (or nothing),
@@ -34,6 +56,24 @@ public:
 
     // Adds players that are not there yet, without places, in one transaction.
     virtual bool add_players(const std::vector<Submission> &players, qint64 now_ms) = 0;
+
+    // The operator's tools. Each runs in a write transaction of its own, so
+    // that it is safe while servers write to the same database.
+    // Players that match, best first, at most limit of them.
+    virtual bool find_players(const PlayerFilter &filter, int limit,
+                              std::vector<PlayerEntry> &players) = 0;
+    // Takes a player away, their places with them; removed says whether
+    // there was one.
+    virtual bool remove_player(Rating rating, const QString &name_key, const QString &location_key,
+                               bool &removed) = 0;
+    // Bans a player (name and location as shown, for the listing): their
+    // later submissions are not stored, and the player is taken away.
+    virtual bool ban_player(const Submission &who, qint64 now_ms, bool &removed) = 0;
+    // Lifts a ban; was_banned says whether there was one.
+    virtual bool unban_player(Rating rating, const QString &name_key, const QString &location_key,
+                              bool &was_banned) = 0;
+    // The bans, as banned (best and id 0).
+    virtual bool find_bans(std::vector<PlayerEntry> &bans) = 0;
 
     // True while the database answers a query.
     virtual bool answers() = 0;

@@ -80,8 +80,10 @@ void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined_data()
                path(QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt-rating")).toUtf8() +
                " serve --listen 127.0.0.1:8390 --database "
                "sqlite:/var/lib/quiverbolt/rating.db";
-    for (const char *line : {"DynamicUser=yes", "StateDirectory=quiverbolt", "ProtectSystem=strict",
-                             "NoNewPrivileges=yes", "WantedBy=multi-user.target"})
+    for (const char *line :
+         {"DynamicUser=yes", "StateDirectory=quiverbolt", "ProtectSystem=strict",
+          "ProtectHome=yes", "PrivateTmp=yes", "NoNewPrivileges=yes", "CapabilityBoundingSet=",
+          "SystemCallFilter=@system-service", "WantedBy=multi-user.target"})
         QTest::newRow(line) << QByteArray(line);
 }
 

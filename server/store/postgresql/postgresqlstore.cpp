@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace {
@@ -59,6 +60,17 @@ const std::vector<std::vector<const char *>> migrations = {
         " FROM players CROSS JOIN generate_series(0, 5) AS level"
         " WHERE location_key <> ''"
         " GROUP BY rating, location_key, level, best >> (4 * level)",
+    },
+    // 3: players the operator banned; their submissions are not stored.
+    {
+        "CREATE TABLE bans ("
+        " rating text NOT NULL,"
+        " name_key text NOT NULL,"
+        " location_key text NOT NULL,"
+        " name text NOT NULL,"
+        " location text NOT NULL,"
+        " banned_at bigint NOT NULL,"
+        " PRIMARY KEY (rating, name_key, location_key))",
     },
 };
 static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
@@ -159,6 +171,19 @@ std::vector<Statement> statements()
          " INSERT INTO added_players SELECT rating, location_key, best FROM added"},
         {"count_added_world", count_queries::add_all_world(QStringLiteral("added_players")).toUtf8()},
         {"count_added_local", count_queries::add_all_local(QStringLiteral("added_players")).toUtf8()},
+        {"find_ban", "SELECT 1 FROM bans WHERE rating = $1 AND name_key = $2 AND location_key = $3"},
+        // The operator's: 1 rating or '', 2 name key or '', 3 '1' to match
+        // the location key 4, 5 at most this many.
+        {"find_players", "SELECT id, rating, name, location, best, best_at, submissions"
+                         " FROM players WHERE ($1 = '' OR rating = $1)"
+                         " AND ($2 = '' OR name_key = $2) AND ($3 <> '1' OR location_key = $4)"
+                         " ORDER BY rating, best DESC, best_at, id LIMIT $5"},
+        {"delete_player", "DELETE FROM players WHERE id = $1"},
+        {"insert_ban", "INSERT INTO bans (rating, name_key, location_key, name, location,"
+                       " banned_at) VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT DO NOTHING"},
+        {"delete_ban", "DELETE FROM bans WHERE rating = $1 AND name_key = $2 AND location_key = $3"},
+        {"find_bans", "SELECT rating, name, location, banned_at FROM bans"
+                      " ORDER BY rating, name_key, location_key"},
         {"ping", "SELECT 1"},
     };
 }
@@ -448,19 +473,23 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
     // Who is known, and their best, before the batch: the look-ups go out
     // together and come back together.
     std::map<Row, int> bests;
+    std::set<Row> banned;
     std::vector<Result> results;
     for (std::size_t first = 0; first < rows.size(); first += pipeline_chunk) {
         const std::size_t last = std::min(rows.size(), first + pipeline_chunk);
         for (std::size_t i = first; i < last; ++i) {
-            if (!send("find_player", {rows[i].rating, rows[i].name_key, rows[i].location_key}))
+            if (!send("find_player", {rows[i].rating, rows[i].name_key, rows[i].location_key}) ||
+                !send("find_ban", {rows[i].rating, rows[i].name_key, rows[i].location_key}))
                 return false;
         }
         if (!sync(results))
             return false;
         for (std::size_t i = first; i < last; ++i) {
-            PGresult *found = results[i - first].get();
+            PGresult *found = results[2 * (i - first)].get();
             if (PQntuples(found) > 0)
                 bests[rows[i]] = std::atoi(PQgetvalue(found, 0, 1));
+            if (PQntuples(results[2 * (i - first) + 1].get()) > 0)
+                banned.insert(rows[i]);
         }
     }
 
@@ -475,6 +504,12 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
             Standing &standing = standings[i];
             standing = Standing();
             standing.rating = s.rating;
+            if (banned.count(row) > 0) {
+                // Nothing of a banned player's is stored.
+                standing.banned = true;
+                moved.push_back(false);
+                continue;
+            }
             const auto known = bests.find(row);
             const int old_best = known == bests.end() ? 0 : known->second;
             bool sent_ok;
@@ -508,6 +543,8 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
         std::size_t at = 0;
         for (std::size_t i = first; i < last; ++i) {
             Standing &standing = standings[i];
+            if (standing.banned)
+                continue;
             standing.player_id = std::atoll(PQgetvalue(results[at++].get(), 0, 0));
             if (moved[i - first])
                 ++at;
@@ -643,4 +680,116 @@ bool PostgresqlStore::add_players(const std::vector<Submission> &players, qint64
 bool PostgresqlStore::answers()
 {
     return usable() && run("ping") != nullptr;
+}
+
+bool PostgresqlStore::find_players(const PlayerFilter &filter, int limit,
+                                   std::vector<PlayerEntry> &players)
+{
+    players.clear();
+    if (!usable())
+        return false;
+    const Result found =
+        run("find_players",
+            {filter.rating ? text(rating_letter(*filter.rating)) : QByteArray(""),
+             text(filter.name_key), filter.location_key ? "1" : "0",
+             text(filter.location_key.value_or(QString())), number(limit)});
+    if (!found)
+        return false;
+    for (int row = 0; row < PQntuples(found.get()); ++row) {
+        PlayerEntry entry;
+        entry.id = std::atoll(PQgetvalue(found.get(), row, 0));
+        entry.rating = PQgetvalue(found.get(), row, 1)[0] == 'w' ? Rating::women : Rating::men;
+        entry.name = QString::fromUtf8(PQgetvalue(found.get(), row, 2));
+        entry.location = QString::fromUtf8(PQgetvalue(found.get(), row, 3));
+        entry.best = std::atoi(PQgetvalue(found.get(), row, 4));
+        entry.best_at_ms = std::atoll(PQgetvalue(found.get(), row, 5));
+        entry.submissions = std::atoi(PQgetvalue(found.get(), row, 6));
+        players.push_back(entry);
+    }
+    return true;
+}
+
+bool PostgresqlStore::take_away(const QByteArray &rating, const QByteArray &name_key,
+                                const QByteArray &location_key, bool &removed)
+{
+    removed = false;
+    const Result found = run("find_player", {rating, name_key, location_key});
+    if (!found)
+        return false;
+    if (PQntuples(found.get()) == 0)
+        return true;
+    const QByteArray id = PQgetvalue(found.get(), 0, 0);
+    const int best = std::atoi(PQgetvalue(found.get(), 0, 1));
+    std::vector<int> levels, buckets, changes;
+    for (const value_counts::Delta &delta : value_counts::moves(best, 0)) {
+        levels.push_back(delta.level);
+        buckets.push_back(delta.bucket);
+        changes.push_back(delta.change);
+    }
+    if (!run("delete_player", {id}) ||
+        !run("move_counts", {rating, location_key, array_literal(levels), array_literal(buckets),
+                             array_literal(changes)}))
+        return false;
+    removed = true;
+    return true;
+}
+
+bool PostgresqlStore::remove_player(Rating rating, const QString &name_key,
+                                    const QString &location_key, bool &removed)
+{
+    if (!begin_writing())
+        return false;
+    if (!take_away(text(rating_letter(rating)), text(name_key), text(location_key), removed)) {
+        roll_back();
+        return false;
+    }
+    return commit();
+}
+
+bool PostgresqlStore::ban_player(const Submission &who, qint64 now_ms, bool &removed)
+{
+    if (!begin_writing())
+        return false;
+    const QByteArray rating = text(rating_letter(who.rating));
+    if (!run("insert_ban", {rating, text(who.name_key), text(who.location_key), text(who.name),
+                            text(who.location), number(now_ms)}) ||
+        !take_away(rating, text(who.name_key), text(who.location_key), removed)) {
+        roll_back();
+        return false;
+    }
+    return commit();
+}
+
+bool PostgresqlStore::unban_player(Rating rating, const QString &name_key,
+                                   const QString &location_key, bool &was_banned)
+{
+    if (!begin_writing())
+        return false;
+    const Result deleted =
+        run("delete_ban", {text(rating_letter(rating)), text(name_key), text(location_key)});
+    if (!deleted) {
+        roll_back();
+        return false;
+    }
+    was_banned = std::atoi(PQcmdTuples(deleted.get())) > 0;
+    return commit();
+}
+
+bool PostgresqlStore::find_bans(std::vector<PlayerEntry> &bans)
+{
+    bans.clear();
+    if (!usable())
+        return false;
+    const Result found = run("find_bans");
+    if (!found)
+        return false;
+    for (int row = 0; row < PQntuples(found.get()); ++row) {
+        PlayerEntry entry;
+        entry.rating = PQgetvalue(found.get(), row, 0)[0] == 'w' ? Rating::women : Rating::men;
+        entry.name = QString::fromUtf8(PQgetvalue(found.get(), row, 1));
+        entry.location = QString::fromUtf8(PQgetvalue(found.get(), row, 2));
+        entry.best_at_ms = std::atoll(PQgetvalue(found.get(), row, 3));
+        bans.push_back(entry);
+    }
+    return true;
 }

@@ -28,6 +28,14 @@ public:
     bool places(Rating rating, int best, const QString &location_key, int &world_place,
                 int &local_place) override;
     bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool find_players(const PlayerFilter &filter, int limit,
+                      std::vector<PlayerEntry> &players) override;
+    bool remove_player(Rating rating, const QString &name_key, const QString &location_key,
+                       bool &removed) override;
+    bool ban_player(const Submission &who, qint64 now_ms, bool &removed) override;
+    bool unban_player(Rating rating, const QString &name_key, const QString &location_key,
+                      bool &was_banned) override;
+    bool find_bans(std::vector<PlayerEntry> &bans) override;
     bool answers() override;
     QString last_error() const override { return error; }
 
@@ -70,6 +78,9 @@ private:
     // side's socket buffer fills while the other is still sending.
     static constexpr std::size_t pipeline_chunk = 64;
     bool copy_players(const std::vector<Submission> &players);
+    // Inside a write transaction: deletes the player and their counts.
+    bool take_away(const QByteArray &rating, const QByteArray &name_key,
+                   const QByteArray &location_key, bool &removed);
 
     QByteArray url;
     PGconn *connection = nullptr;

@@ -61,6 +61,17 @@ const std::vector<std::vector<const char *>> migrations = {
         " WHERE location_key <> ''"
         " GROUP BY rating, location_key, level, best >> (4 * level)",
     },
+    // 3: players the operator banned; their submissions are not stored.
+    {
+        "CREATE TABLE bans ("
+        " rating TEXT NOT NULL,"
+        " name_key TEXT NOT NULL,"
+        " location_key TEXT NOT NULL,"
+        " name TEXT NOT NULL,"
+        " location TEXT NOT NULL,"
+        " banned_at INTEGER NOT NULL,"
+        " PRIMARY KEY (rating, name_key, location_key)) WITHOUT ROWID",
+    },
 };
 static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
               "migration 2 fixes the layout of the counts");
@@ -101,7 +112,7 @@ SqliteStore::~SqliteStore()
                              &find_player, &insert_player, &raise_best, &count_submission,
                              &count_above, &add_world_count, &add_local_count, &stage_player,
                              &clear_staged, &drop_known_staged, &insert_staged,
-                             &count_staged_world, &count_staged_local, &ping})
+                             &count_staged_world, &count_staged_local, &find_ban, &ping})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -258,6 +269,8 @@ bool SqliteStore::prepare_statements()
                         count_queries::add_all_world(QStringLiteral("temp.staged_players"))) &&
            prepare_text(count_staged_local,
                         count_queries::add_all_local(QStringLiteral("temp.staged_players"))) &&
+           prepare(find_ban, "SELECT 1 FROM bans"
+                             " WHERE rating = ? AND name_key = ? AND location_key = ?") &&
            prepare(ping, "SELECT count(*) FROM sqlite_master");
 }
 
@@ -320,6 +333,16 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
 {
     standing = Standing();
     standing.rating = submission.rating;
+
+    find_ban.bindValue(0, rating_letter(submission.rating));
+    find_ban.bindValue(1, text(submission.name_key));
+    find_ban.bindValue(2, text(submission.location_key));
+    if (!run(find_ban))
+        return false;
+    standing.banned = find_ban.next();
+    find_ban.finish();
+    if (standing.banned)
+        return true;
 
     find_player.bindValue(0, rating_letter(submission.rating));
     find_player.bindValue(1, text(submission.name_key));
@@ -446,5 +469,136 @@ bool SqliteStore::answers()
     if (!run(ping) || !ping.next())
         return false;
     ping.finish();
+    return true;
+}
+
+bool SqliteStore::run_bound(QSqlQuery &query, const QString &sql, const QVariantList &values)
+{
+    query = QSqlQuery(db);
+    if (!query.prepare(sql)) {
+        error = query.lastError().text();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    return run(query);
+}
+
+bool SqliteStore::find_players(const PlayerFilter &filter, int limit,
+                               std::vector<PlayerEntry> &players)
+{
+    players.clear();
+    QSqlQuery query;
+    const QString rating = filter.rating ? rating_letter(*filter.rating) : QString();
+    if (!run_bound(query,
+                   QStringLiteral("SELECT id, rating, name, location, best, best_at, submissions"
+                                  " FROM players WHERE (? = '' OR rating = ?)"
+                                  " AND (? = '' OR name_key = ?)"
+                                  " AND (? = 0 OR location_key = ?)"
+                                  " ORDER BY rating, best DESC, best_at, id LIMIT ?"),
+                   {text(rating), text(rating), text(filter.name_key), text(filter.name_key),
+                    filter.location_key ? 1 : 0, text(filter.location_key.value_or(QString())),
+                    limit}))
+        return false;
+    while (query.next()) {
+        PlayerEntry entry;
+        entry.id = query.value(0).toLongLong();
+        entry.rating = query.value(1).toString() == QLatin1String("w") ? Rating::women : Rating::men;
+        entry.name = query.value(2).toString();
+        entry.location = query.value(3).toString();
+        entry.best = query.value(4).toInt();
+        entry.best_at_ms = query.value(5).toLongLong();
+        entry.submissions = query.value(6).toInt();
+        players.push_back(entry);
+    }
+    return true;
+}
+
+bool SqliteStore::take_away(Rating rating, const QString &name_key, const QString &location_key,
+                            bool &removed)
+{
+    removed = false;
+    find_player.bindValue(0, rating_letter(rating));
+    find_player.bindValue(1, text(name_key));
+    find_player.bindValue(2, text(location_key));
+    if (!run(find_player))
+        return false;
+    if (!find_player.next())
+        return true;
+    const qint64 id = find_player.value(0).toLongLong();
+    const int best = find_player.value(1).toInt();
+    find_player.finish();
+    QSqlQuery remove;
+    if (!run_bound(remove, QStringLiteral("DELETE FROM players WHERE id = ?"), {id}) ||
+        !move_counts(rating, location_key, best, 0))
+        return false;
+    removed = true;
+    return true;
+}
+
+bool SqliteStore::remove_player(Rating rating, const QString &name_key,
+                                const QString &location_key, bool &removed)
+{
+    if (!run(begin))
+        return false;
+    if (!take_away(rating, name_key, location_key, removed) || !run(commit)) {
+        roll_back();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteStore::ban_player(const Submission &who, qint64 now_ms, bool &removed)
+{
+    if (!run(begin))
+        return false;
+    QSqlQuery ban;
+    if (!run_bound(ban,
+                   QStringLiteral("INSERT OR IGNORE INTO bans (rating, name_key, location_key,"
+                                  " name, location, banned_at) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {rating_letter(who.rating), text(who.name_key), text(who.location_key),
+                    text(who.name), text(who.location), now_ms}) ||
+        !take_away(who.rating, who.name_key, who.location_key, removed) || !run(commit)) {
+        roll_back();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteStore::unban_player(Rating rating, const QString &name_key, const QString &location_key,
+                               bool &was_banned)
+{
+    if (!run(begin))
+        return false;
+    QSqlQuery unban;
+    if (!run_bound(unban,
+                   QStringLiteral("DELETE FROM bans"
+                                  " WHERE rating = ? AND name_key = ? AND location_key = ?"),
+                   {rating_letter(rating), text(name_key), text(location_key)}) ||
+        !run(commit)) {
+        roll_back();
+        return false;
+    }
+    was_banned = unban.numRowsAffected() > 0;
+    return true;
+}
+
+bool SqliteStore::find_bans(std::vector<PlayerEntry> &bans)
+{
+    bans.clear();
+    QSqlQuery query;
+    if (!run_bound(query,
+                   QStringLiteral("SELECT rating, name, location, banned_at FROM bans"
+                                  " ORDER BY rating, name_key, location_key"),
+                   {}))
+        return false;
+    while (query.next()) {
+        PlayerEntry entry;
+        entry.rating = query.value(0).toString() == QLatin1String("w") ? Rating::women : Rating::men;
+        entry.name = query.value(1).toString();
+        entry.location = query.value(2).toString();
+        entry.best_at_ms = query.value(3).toLongLong();
+        bans.push_back(entry);
+    }
     return true;
 }

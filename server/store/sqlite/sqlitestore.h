@@ -13,7 +13,7 @@ class SqliteStore : public Store
 {
 public:
     // The schema version this program writes; a newer file is refused.
-    static constexpr int schema_version = 2;
+    static constexpr int schema_version = 3;
 
     static std::unique_ptr<Store> open(const QString &path, QString *error);
     ~SqliteStore() override;
@@ -23,6 +23,14 @@ public:
     bool places(Rating rating, int best, const QString &location_key, int &world_place,
                 int &local_place) override;
     bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool find_players(const PlayerFilter &filter, int limit,
+                      std::vector<PlayerEntry> &players) override;
+    bool remove_player(Rating rating, const QString &name_key, const QString &location_key,
+                       bool &removed) override;
+    bool ban_player(const Submission &who, qint64 now_ms, bool &removed) override;
+    bool unban_player(Rating rating, const QString &name_key, const QString &location_key,
+                      bool &was_banned) override;
+    bool find_bans(std::vector<PlayerEntry> &bans) override;
     bool answers() override;
     QString last_error() const override { return error; }
 
@@ -39,6 +47,12 @@ private:
     // Moves a player's place in the counts from old_best to new_best (0: none).
     bool move_counts(Rating rating, const QString &location_key, int old_best, int new_best);
     void roll_back();
+    // The operator's statements, rare enough to be prepared at each use (and
+    // bound all the same).
+    bool run_bound(QSqlQuery &query, const QString &sql, const QVariantList &values);
+    // Inside a transaction: deletes the player and their counts.
+    bool take_away(Rating rating, const QString &name_key, const QString &location_key,
+                   bool &removed);
 
     QString connection_name;
     QSqlDatabase db;
@@ -64,5 +78,6 @@ private:
     QSqlQuery insert_staged;
     QSqlQuery count_staged_world;
     QSqlQuery count_staged_local;
+    QSqlQuery find_ban;
     QSqlQuery ping;
 };
