@@ -62,7 +62,7 @@ for backend in $backends; do
         "$bench" places --database "$database" --lookups 20000 | sed 1d
         "$bench" store --database "$database" --batches 100 --batch 64
 
-        "$server" serve --listen 127.0.0.1:0 --database "$database" 2>"$work/server.log" &
+        "$server" serve --listen 127.0.0.1:0 --rate-limit 0 --database "$database" 2>"$work/server.log" &
         server_pid=$!
         for _ in $(seq 100); do
             grep -q "listening on" "$work/server.log" && break

@@ -28,7 +28,7 @@ echo "Seeding $players players ..."
 time "$server_binary" seed --players "$players" --database "sqlite:$work/rating.db"
 "$bodies_binary" "$players" 200000 >"$work/bodies.txt"
 
-"$server_binary" serve --listen 127.0.0.1:0 --database "sqlite:$work/rating.db" 2>"$work/server.log" &
+"$server_binary" serve --listen 127.0.0.1:0 --rate-limit 0 --database "sqlite:$work/rating.db" 2>"$work/server.log" &
 server=$!
 for _ in $(seq 100); do
     grep -q '^listening on ' "$work/server.log" && break

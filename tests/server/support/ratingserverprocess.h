@@ -20,7 +20,8 @@ public:
 
     // Starts "serve --listen 127.0.0.1:0 --database sqlite:<database>" (or the
     // PostgreSQL database that stands for that path, see testdatabase.h) plus
-    // extra (no --database when database is empty), and waits until it
+    // extra (no --database when database is empty; --rate-limit 0 unless
+    // extra sets it), and waits until it
     // listens. False when it did not.
     bool start(const QString &database, const QStringList &extra = {});
     // SIGTERM, then waits for the exit; true when it exited by itself with 0.
