@@ -7,6 +7,8 @@
 #                             Unix socket in DIR alone (no TCP); superuser
 #                             "quiverbolt", no password
 #   postgresql.sh stop DIR    stop it (nothing in it is kept) and remove DIR
+#   postgresql.sh pause DIR   stop it at once, as a crash would, keeping DIR
+#   postgresql.sh resume DIR  start the paused one again
 #
 # PostgreSQL refuses to run as root. As root, the server runs as an
 # unprivileged user: "nobody" through a user namespace that maps root to it
@@ -18,7 +20,7 @@ set -euo pipefail
 command=${1:-}
 dir=${2:-}
 if [ -z "$command" ] || [ -z "$dir" ]; then
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start|stop|pause|resume DIR" >&2
     exit 2
 fi
 
@@ -68,6 +70,15 @@ start)
         -c "CREATE ROLE rater LOGIN CREATEDB PASSWORD 'shake-it-harder'"
     echo "PostgreSQL running on socket folder $dir"
     ;;
+pause)
+    # Stopped as a crash would stop it, its data kept for resume.
+    "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null
+    ;;
+resume)
+    "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+        -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c max_connections=200" \
+        start >/dev/null
+    ;;
 stop)
     if [ -e "$dir/data/postmaster.pid" ]; then
         "${as_server_user[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null
@@ -75,7 +86,7 @@ stop)
     rm -rf "$dir"
     ;;
 *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start|stop|pause|resume DIR" >&2
     exit 2
     ;;
 esac
