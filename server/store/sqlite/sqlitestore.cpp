@@ -5,6 +5,7 @@
 #include "store/countqueries.h"
 #include "store/valuecounts.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QVariant>
 
@@ -123,6 +124,20 @@ std::unique_ptr<Store> SqliteStore::open(const QString &path, QString *error)
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
         *error = QStringLiteral("Qt's SQLite driver is not installed (libqt5sql5-sqlite)");
+        return nullptr;
+    }
+    // SQLite would open a file it cannot write read-only and fail only at the
+    // first submission; the write-ahead log also needs the folder writable.
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir()) {
+        *error = path + QStringLiteral(": the folder %1 does not exist").arg(folder.filePath());
+        return nullptr;
+    }
+    if (!folder.isWritable() || (file.exists() && !file.isWritable())) {
+        *error = path + QStringLiteral(": cannot write the database there (read-only file "
+                                       "system or no permission); the server needs to write "
+                                       "the file and its folder");
         return nullptr;
     }
     std::unique_ptr<SqliteStore> store(new SqliteStore(next_connection_name()));

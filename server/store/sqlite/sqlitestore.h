@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QVariantList>
 
 // Players in one SQLite file, through Qt SQL, in write-ahead-log mode with a
 // sync to disk at every commit.
