@@ -235,8 +235,8 @@ int serve(const QStringList &arguments)
             server.stop();
     });
 
-    std::fprintf(stderr, "database %s\nlistening on %s\n", qPrintable(redacted_database_url(database)),
-                 qPrintable(local_url));
+    std::fprintf(stderr, "database %s\nlistening on %s\n",
+                 qPrintable(redacted_database_url(database)), qPrintable(local_url));
     std::vector<std::thread> pool;
     for (unsigned i = 1; i < threads; ++i)
         pool.emplace_back([&io] { io.run(); });

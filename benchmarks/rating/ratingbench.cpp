@@ -15,8 +15,8 @@
 #include "game/scores.h"
 #include "game/smoothedaccelerometerfilter.h"
 #include "rating/submission.h"
-#include "store/madeupplayers.h"
 #include "storage/savefile.h"
+#include "store/madeupplayers.h"
 #include "store/store.h"
 
 #include <QCoreApplication>
@@ -260,18 +260,18 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (command == QLatin1String("places"))
-        return places(option(arguments, QStringLiteral("--database"), QString()),
-                      option(arguments, QStringLiteral("--lookups"), QStringLiteral("20000"))
-                          .toInt());
+        return places(
+            option(arguments, QStringLiteral("--database"), QString()),
+            option(arguments, QStringLiteral("--lookups"), QStringLiteral("20000")).toInt());
     if (command == QLatin1String("store"))
-        return store_batches(option(arguments, QStringLiteral("--database"), QString()),
-                             option(arguments, QStringLiteral("--batches"), QStringLiteral("200"))
-                                 .toInt(),
-                             option(arguments, QStringLiteral("--batch"), QStringLiteral("64"))
-                                 .toInt());
+        return store_batches(
+            option(arguments, QStringLiteral("--database"), QString()),
+            option(arguments, QStringLiteral("--batches"), QStringLiteral("200")).toInt(),
+            option(arguments, QStringLiteral("--batch"), QStringLiteral("64")).toInt());
     if (command == QLatin1String("bodies"))
-        return bodies(option(arguments, QStringLiteral("--players"), QStringLiteral("20000")).toInt(),
-                      option(arguments, QStringLiteral("--out"), QStringLiteral("submit.lua")));
+        return bodies(
+            option(arguments, QStringLiteral("--players"), QStringLiteral("20000")).toInt(),
+            option(arguments, QStringLiteral("--out"), QStringLiteral("submit.lua")));
     std::fprintf(stderr, "usage: rating_bench trace-power FILE... | places --database URL "
                          "[--lookups N] | store --database URL [--batches N] [--batch N] | "
                          "bodies --players N [--out FILE]\n");

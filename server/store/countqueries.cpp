@@ -49,10 +49,10 @@ QString above(const QString &placeholder)
 {
     const QString rating = QStringLiteral("rating = ") + parameter(placeholder, 1);
     return QStringLiteral("SELECT %1, %2")
-        .arg(above_sum(placeholder, QStringLiteral("world_counts"), rating),
-             above_sum(placeholder, QStringLiteral("local_counts"),
-                       rating + QStringLiteral(" AND location_key = ") +
-                           parameter(placeholder, 2)));
+        .arg(
+            above_sum(placeholder, QStringLiteral("world_counts"), rating),
+            above_sum(placeholder, QStringLiteral("local_counts"),
+                      rating + QStringLiteral(" AND location_key = ") + parameter(placeholder, 2)));
 }
 
 namespace {
@@ -85,11 +85,10 @@ QString add_world(const QString &placeholder)
 
 QString add_local(const QString &placeholder)
 {
-    return QStringLiteral(
-               "INSERT INTO local_counts (rating, location_key, level, bucket, players)"
-               " SELECT %1, %2, level, bucket, change FROM (%3) AS moves"
-               " WHERE change <> 0 ON CONFLICT (rating, location_key, level, bucket)"
-               " DO UPDATE SET players = local_counts.players + excluded.players")
+    return QStringLiteral("INSERT INTO local_counts (rating, location_key, level, bucket, players)"
+                          " SELECT %1, %2, level, bucket, change FROM (%3) AS moves"
+                          " WHERE change <> 0 ON CONFLICT (rating, location_key, level, bucket)"
+                          " DO UPDATE SET players = local_counts.players + excluded.players")
         .arg(parameter(placeholder, 1), parameter(placeholder, 2), moves_table(placeholder, 3));
 }
 
@@ -97,22 +96,21 @@ QString add_all_world(const QString &players)
 {
     // "WHERE true" keeps SQLite from reading ON CONFLICT as a join's ON.
     return QStringLiteral("INSERT INTO world_counts (rating, level, bucket, players)"
-                           " SELECT rating, level, %1, count(*) FROM %2 CROSS JOIN %3"
-                           " WHERE true GROUP BY rating, level, %1"
-                           " ON CONFLICT (rating, level, bucket)"
-                           " DO UPDATE SET players = world_counts.players + excluded.players")
-                .arg(bucket_of_best(), players, levels_table());
+                          " SELECT rating, level, %1, count(*) FROM %2 CROSS JOIN %3"
+                          " WHERE true GROUP BY rating, level, %1"
+                          " ON CONFLICT (rating, level, bucket)"
+                          " DO UPDATE SET players = world_counts.players + excluded.players")
+        .arg(bucket_of_best(), players, levels_table());
 }
 
 QString add_all_local(const QString &players)
 {
-    return QStringLiteral(
-                "INSERT INTO local_counts (rating, location_key, level, bucket, players)"
-                " SELECT rating, location_key, level, %1, count(*) FROM %2 CROSS JOIN %3"
-                " WHERE location_key <> '' GROUP BY rating, location_key, level, %1"
-                " ON CONFLICT (rating, location_key, level, bucket)"
-                " DO UPDATE SET players = local_counts.players + excluded.players")
-                .arg(bucket_of_best(), players, levels_table());
+    return QStringLiteral("INSERT INTO local_counts (rating, location_key, level, bucket, players)"
+                          " SELECT rating, location_key, level, %1, count(*) FROM %2 CROSS JOIN %3"
+                          " WHERE location_key <> '' GROUP BY rating, location_key, level, %1"
+                          " ON CONFLICT (rating, location_key, level, bucket)"
+                          " DO UPDATE SET players = local_counts.players + excluded.players")
+        .arg(bucket_of_best(), players, levels_table());
 }
 
 } // namespace count_queries

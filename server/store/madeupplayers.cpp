@@ -12,28 +12,26 @@
 namespace {
 
 constexpr std::array<const char *, 48> first_names = {
-    "Anna",   "Mikko",  "Laura",  "Jussi",   "Emma",   "Ville",   "Sofia",  "Antti",
-    "Maria",  "Pekka",  "Aino",   "Juha",    "Olivia", "Lucas",   "Mia",    "Noah",
-    "Elena",  "Marco",  "Giulia", "Luca",    "Chloé",  "Hugo",    "Léa",    "Jonas",
-    "Hanna",  "Lukas",  "Zoé",    "Mateo",   "Lucía",  "Pablo",   "Ingrid", "Lars",
-    "Freya",  "Oskar",  "Nora",   "Erik",    "Yuki",   "Kenji",   "Aiko",   "Wei",
-    "Priya",  "Arjun",  "Fatima", "Omar",    "Ada",    "Tomás",   "Zuzana", "Jakub"};
+    "Anna",   "Mikko", "Laura",  "Jussi", "Emma",  "Ville", "Sofia",  "Antti", "Maria",  "Pekka",
+    "Aino",   "Juha",  "Olivia", "Lucas", "Mia",   "Noah",  "Elena",  "Marco", "Giulia", "Luca",
+    "Chloé",  "Hugo",  "Léa",    "Jonas", "Hanna", "Lukas", "Zoé",    "Mateo", "Lucía",  "Pablo",
+    "Ingrid", "Lars",  "Freya",  "Oskar", "Nora",  "Erik",  "Yuki",   "Kenji", "Aiko",   "Wei",
+    "Priya",  "Arjun", "Fatima", "Omar",  "Ada",   "Tomás", "Zuzana", "Jakub"};
 constexpr std::array<const char *, 40> surnames = {
-    "Korhonen", "Virtanen", "Mäkinen",  "Nieminen", "Smith",    "Jones",   "Müller",
-    "Schmidt",  "Rossi",    "Russo",    "Martin",   "Bernard",  "García",  "López",
-    "Hansen",   "Johansen", "Andersson", "Nilsson", "Novák",    "Kowalski", "Nowak",
-    "Silva",    "Santos",   "Tanaka",   "Suzuki",   "Wang",     "Li",      "Kumar",
-    "Singh",    "Haddad",   "O'Brien",  "Murphy",   "Dubois",   "Fischer", "Weber",
-    "Horvat",   "Popescu",  "Ivanova",  "Petrov",   "Lindqvist"};
+    "Korhonen",  "Virtanen", "Mäkinen", "Nieminen", "Smith",   "Jones",   "Müller",  "Schmidt",
+    "Rossi",     "Russo",    "Martin",  "Bernard",  "García",  "López",   "Hansen",  "Johansen",
+    "Andersson", "Nilsson",  "Novák",   "Kowalski", "Nowak",   "Silva",   "Santos",  "Tanaka",
+    "Suzuki",    "Wang",     "Li",      "Kumar",    "Singh",   "Haddad",  "O'Brien", "Murphy",
+    "Dubois",    "Fischer",  "Weber",   "Horvat",   "Popescu", "Ivanova", "Petrov",  "Lindqvist"};
 constexpr std::array<const char *, 24> handle_words = {
-    "shaker", "quake",  "bolt",  "storm", "rattle", "tremor", "thunder", "wobble",
-    "blitz",  "turbo",  "jolt",  "fury",  "spin",   "rumble", "flash",   "zap",
-    "nitro",  "rocket", "wild",  "mega",  "hyper",  "crazy",  "ninja",   "power"};
+    "shaker", "quake",  "bolt", "storm", "rattle", "tremor", "thunder", "wobble",
+    "blitz",  "turbo",  "jolt", "fury",  "spin",   "rumble", "flash",   "zap",
+    "nitro",  "rocket", "wild", "mega",  "hyper",  "crazy",  "ninja",   "power"};
 constexpr std::array<const char *, 24> syllables = {
-    "ka", "lo", "ve", "ri", "sa", "mon", "ber", "tal", "ne", "dor", "hel", "vi",
-    "an", "sto", "ku", "mar", "li", "es", "pa", "gra", "tu", "rin", "ost", "la"};
-constexpr std::array<const char *, 8> town_endings = {"", "berg", "by", "ville",
-                                                     "stad", "ton", "la", "polis"};
+    "ka", "lo",  "ve", "ri",  "sa", "mon", "ber", "tal", "ne", "dor", "hel", "vi",
+    "an", "sto", "ku", "mar", "li", "es",  "pa",  "gra", "tu", "rin", "ost", "la"};
+constexpr std::array<const char *, 8> town_endings = {"",     "berg", "by", "ville",
+                                                      "stad", "ton",  "la", "polis"};
 
 constexpr int town_count = 3000;
 // Share of players who leave the location empty.
@@ -97,8 +95,7 @@ QString made_up_name(std::mt19937 &random)
     case 6:
         return given.toLower() + QString::number(year(random));
     case 7:
-        return QString::fromUtf8(handle_words[word(random)]) + QLatin1Char('_') +
-               given.toLower();
+        return QString::fromUtf8(handle_words[word(random)]) + QLatin1Char('_') + given.toLower();
     default:
         return QString::fromUtf8(handle_words[word(random)]).toUpper() +
                QString::number(digits(random));
@@ -115,7 +112,8 @@ std::vector<Submission> made_up_players(int count, std::mt19937 &random)
         for (int rank = 1; rank <= town_count; ++rank) {
             QString name = town_name(rank);
             for (int more = rank; taken.contains(name); more += 7)
-                name = town_name(rank) + QLatin1String(syllables[static_cast<std::size_t>(more % 24)]);
+                name =
+                    town_name(rank) + QLatin1String(syllables[static_cast<std::size_t>(more % 24)]);
             taken.insert(name);
             names.push_back(name);
         }

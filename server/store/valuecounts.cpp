@@ -10,8 +10,8 @@ std::array<Range, count_levels> above_ranges(int value)
     for (int level = 0; level < count_levels; ++level) {
         const int own = bucket(level, value);
         // The later siblings under the same parent; at the top, all later buckets.
-        const int last = level + 1 < count_levels ? (own | (bucket_span - 1))
-                                                  : bucket(level, top_value);
+        const int last =
+            level + 1 < count_levels ? (own | (bucket_span - 1)) : bucket(level, top_value);
         ranges[static_cast<std::size_t>(level)] = Range{own + 1, last};
     }
     return ranges;

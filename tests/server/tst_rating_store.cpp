@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 QuiverBolt developers
 // SPDX-License-Identifier: MIT
-// The store on its own, through its interface: what a submission leaves
-// behind and which places it is given, on whichever database the run names
-// (SQLite, or the test PostgreSQL: see support/testdatabase.h).
+// The store on its own, through its interface: what one transaction of queued
+// submissions stores and which places it gives, on whichever database the run
+// names (SQLite, or the test PostgreSQL: see support/testdatabase.h).
+
+#include "support/databasefile.h"
+#include "support/testdatabase.h"
 
 #include "rating/submission.h"
 #include "store/store.h"
-#include "support/testdatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -18,6 +20,31 @@
 #include <random>
 
 namespace {
+
+// One submission of a batch and where its player must stand afterwards.
+struct Queued
+{
+    QString name;
+    QString location;
+    Rating rating;
+    int value;
+    int world;
+    int local; // 0: no local place
+    bool improved;
+    int same_player_as = -1; // index of an earlier submission by the same player
+};
+
+Submission submission_of(const Queued &queued)
+{
+    Submission submission;
+    submission.rating = queued.rating;
+    submission.name = display_text(queued.name);
+    submission.location = display_text(queued.location);
+    submission.name_key = identity_key(queued.name);
+    submission.location_key = identity_key(queued.location);
+    submission.value = queued.value;
+    return submission;
+}
 
 // "m|Anna|Oulu|500": rating, name, location, value.
 Submission submission_of(const QString &step)
@@ -56,8 +83,8 @@ struct Model
             return 0;
         int above = 0;
         for (const auto &[who, value] : bests)
-            above += std::get<0>(who) == int(rating) && std::get<2>(who) == location_key &&
-                     value > best;
+            above +=
+                std::get<0>(who) == int(rating) && std::get<2>(who) == location_key && value > best;
         return 1 + above;
     }
 };
@@ -102,12 +129,19 @@ private:
 
 } // namespace
 
+Q_DECLARE_METATYPE(QVector<Queued>)
+
 class RatingStoreTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
+    void init();
+    void batch_is_stored_in_order_with_places_data();
+    void batch_is_stored_in_order_with_places();
+    void reopened_store_keeps_players_and_schema_version();
+    void added_players_are_added_once();
     void standings_follow_the_ranking_rules_data();
     void standings_follow_the_ranking_rules();
     void places_stay_exact_through_many_submissions();
@@ -117,29 +151,148 @@ private slots:
     void database_newer_than_the_program_is_refused();
 
 private:
+    std::unique_ptr<Store> open_store_here();
     // A store on a fresh database; the path names it for this run.
     std::unique_ptr<Store> fresh_store(QString *path = nullptr);
 
-    QTemporaryDir dir;
+    std::unique_ptr<QTemporaryDir> dir;
+    QString file;
     int stores = 0;
 };
 
 void RatingStoreTest::initTestCase()
 {
-    QVERIFY(dir.isValid());
     qInfo() << (testing_postgresql() ? "on PostgreSQL" : "on SQLite");
+}
+
+void RatingStoreTest::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    file = dir->filePath(QStringLiteral("store.db"));
+}
+
+std::unique_ptr<Store> RatingStoreTest::open_store_here()
+{
+    QString error;
+    std::unique_ptr<Store> store = open_store(database_url(file), &error);
+    if (!store)
+        qWarning("%s", qPrintable(error));
+    return store;
 }
 
 std::unique_ptr<Store> RatingStoreTest::fresh_store(QString *path)
 {
-    const QString file = dir.filePath(QStringLiteral("store%1.db").arg(++stores));
+    const QString other = dir->filePath(QStringLiteral("store%1.db").arg(++stores));
     if (path)
-        *path = file;
+        *path = other;
     QString error;
-    std::unique_ptr<Store> store = open_store(database_url(file), &error);
+    std::unique_ptr<Store> store = open_store(database_url(other), &error);
     if (!store)
         qWarning() << "cannot open the store:" << error;
     return store;
+}
+
+void RatingStoreTest::batch_is_stored_in_order_with_places_data()
+{
+    QTest::addColumn<QVector<Queued>>("batch");
+    const Rating m = Rating::men;
+    const Rating w = Rating::women;
+    QTest::newRow("one player") << QVector<Queued>{{"Anna", "Oulu", m, 500, 1, 1, true}};
+    QTest::newRow("each sees those before it")
+        << QVector<Queued>{{"A", "Oulu", m, 500, 1, 1, true},
+                           {"B", "Oulu", m, 500, 1, 1, true},
+                           {"C", "Espoo", m, 700, 1, 1, true},
+                           {"D", "Oulu", m, 100, 4, 3, true},
+                           {"E", "", w, 50, 1, 0, true}};
+    QTest::newRow("one player twice in one batch")
+        << QVector<Queued>{{"Anna", "Oulu", m, 500, 1, 1, true},
+                           {"Bob", "Oulu", m, 600, 1, 1, true},
+                           {"ANNA ", "oulu", m, 700, 1, 1, true, 0},
+                           {" anna", "OULU", m, 300, 1, 1, false, 0},
+                           {"Bob", "Oulu", m, 650, 2, 2, true, 1}};
+}
+
+void RatingStoreTest::batch_is_stored_in_order_with_places()
+{
+    QFETCH(QVector<Queued>, batch);
+    std::unique_ptr<Store> store = open_store_here();
+    QVERIFY(store);
+
+    std::vector<Submission> submissions;
+    for (const Queued &queued : batch)
+        submissions.push_back(submission_of(queued));
+    std::vector<Standing> standings;
+    QVERIFY2(store->submit(submissions, 1000, standings), qPrintable(store->last_error()));
+    QCOMPARE(standings.size(), submissions.size());
+
+    for (int i = 0; i < batch.size(); ++i) {
+        const Queued &queued = batch.at(i);
+        const Standing &standing = standings.at(static_cast<std::size_t>(i));
+        const QByteArray where = "submission " + QByteArray::number(i);
+        QVERIFY2(standing.player_id > 0, where.constData());
+        QVERIFY2(standing.world_place == queued.world, where.constData());
+        QVERIFY2(standing.local_place == queued.local, where.constData());
+        QVERIFY2(standing.improved == queued.improved, where.constData());
+        QVERIFY2(standing.rating == queued.rating, where.constData());
+        // Submissions of one player share the id of its first submission.
+        const auto owner = [&](int k) {
+            return batch.at(k).same_player_as >= 0 ? batch.at(k).same_player_as : k;
+        };
+        for (int j = 0; j < i; ++j) {
+            const bool same_id =
+                standings.at(static_cast<std::size_t>(j)).player_id == standing.player_id;
+            QVERIFY2(same_id == (owner(j) == owner(i)), where.constData());
+        }
+    }
+}
+
+void RatingStoreTest::reopened_store_keeps_players_and_schema_version()
+{
+    {
+        std::unique_ptr<Store> store = open_store_here();
+        QVERIFY(store);
+        std::vector<Standing> standings;
+        QVERIFY(store->submit({submission_of({"Anna", "Oulu", Rating::men, 500, 1, 1, true})}, 1000,
+                              standings));
+    }
+    std::unique_ptr<Store> store = open_store_here();
+    QVERIFY(store);
+    QVERIFY(store->answers());
+    int world = 0;
+    int local = 0;
+    QVERIFY(store->places(Rating::men, 400, identity_key(QStringLiteral("Oulu")), world, local));
+    QCOMPARE(world, 2);
+    QCOMPARE(local, 2);
+    QVERIFY(store->places(Rating::women, 400, QString(), world, local));
+    QCOMPARE(world, 1);
+    QCOMPARE(local, 0);
+
+    DatabaseFile db(file);
+    if (testing_postgresql()) {
+        QCOMPARE(db.row(QStringLiteral("SELECT version FROM schema_version")).value(0).toInt(), 2);
+    } else {
+        QCOMPARE(db.row(QStringLiteral("PRAGMA user_version")).value(0).toInt(), 2);
+        QCOMPARE(db.row(QStringLiteral("PRAGMA journal_mode")).value(0).toString(),
+                 QStringLiteral("wal"));
+    }
+    const QVariantList row =
+        db.row(QStringLiteral("SELECT name, best, best_at, submissions FROM players"));
+    QCOMPARE(row, QVariantList({QStringLiteral("Anna"), 500, 1000, 1}));
+}
+
+void RatingStoreTest::added_players_are_added_once()
+{
+    std::unique_ptr<Store> store = open_store_here();
+    QVERIFY(store);
+    const std::vector<Submission> players = {
+        submission_of({"Anna", "Oulu", Rating::men, 500, 0, 0, true}),
+        submission_of({"Bob", "", Rating::women, 300, 0, 0, true})};
+    QVERIFY(store->add_players(players, 1000));
+    QVERIFY(store->add_players(players, 2000));
+    DatabaseFile db(file);
+    QCOMPARE(db.row(QStringLiteral("SELECT count(*), sum(best) FROM players")),
+             QVariantList({2, 800}));
 }
 
 void RatingStoreTest::standings_follow_the_ranking_rules_data()
@@ -170,8 +323,8 @@ void RatingStoreTest::standings_follow_the_ranking_rules_data()
         << QStringList{"m|Anna|Oulu|500", "m|Bert|Oulu|600", "m|Anna|Oulu|600"} << 1 << 1 << 600
         << true;
     QTest::newRow("case and white space make no new player")
-        << QStringList{"m|Anna Berg|Oulu|500", "m|Cleo|Oulu|550", "m|ANNA  berg|OULU|520"} << 2
-        << 2 << 520 << true;
+        << QStringList{"m|Anna Berg|Oulu|500", "m|Cleo|Oulu|550", "m|ANNA  berg|OULU|520"} << 2 << 2
+        << 520 << true;
     QTest::newRow("no location, no local place")
         << QStringList{"m|Bert|Oulu|900", "m|Anna||500"} << 2 << 0 << 500 << true;
     QTest::newRow("same name elsewhere is another player")
@@ -180,8 +333,8 @@ void RatingStoreTest::standings_follow_the_ranking_rules_data()
         << QStringList{"m|Anna|Oulu|16", "m|Bert|Oulu|256", "m|Cleo|Oulu|15"} << 3 << 3 << 15
         << true;
     QTest::newRow("the highest value")
-        << QStringList{QStringLiteral("m|Anna|Oulu|%1").arg(value_limit), "m|Bert|Oulu|1"} << 2
-        << 2 << 1 << true;
+        << QStringList{QStringLiteral("m|Anna|Oulu|%1").arg(value_limit), "m|Bert|Oulu|1"} << 2 << 2
+        << 1 << true;
 }
 
 void RatingStoreTest::standings_follow_the_ranking_rules()
@@ -326,19 +479,22 @@ void RatingStoreTest::added_players_join_the_places_once()
 void RatingStoreTest::older_schema_is_brought_up_to_date_with_its_players_placed()
 {
     // A database as the first version of the server left it: players alone.
-    const QString path = dir.filePath(QStringLiteral("old.db"));
+    const QString path = dir->filePath(QStringLiteral("old.db"));
     if (testing_postgresql())
         database_url(path); // makes the empty database that stands for the path
     {
         DirectConnection old(path);
-        const QString id = testing_postgresql()
-                               ? QStringLiteral("id bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY")
-                               : QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT");
-        QVERIFY(old.run(QStringLiteral(
-            "CREATE TABLE players (%1, rating TEXT NOT NULL, name_key TEXT NOT NULL,"
-            " location_key TEXT NOT NULL, name TEXT NOT NULL, location TEXT NOT NULL,"
-            " best INTEGER NOT NULL, best_at BIGINT NOT NULL, submissions INTEGER NOT NULL,"
-            " UNIQUE (rating, name_key, location_key))").arg(id)));
+        const QString id =
+            testing_postgresql()
+                ? QStringLiteral("id bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY")
+                : QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT");
+        QVERIFY(old.run(
+            QStringLiteral(
+                "CREATE TABLE players (%1, rating TEXT NOT NULL, name_key TEXT NOT NULL,"
+                " location_key TEXT NOT NULL, name TEXT NOT NULL, location TEXT NOT NULL,"
+                " best INTEGER NOT NULL, best_at BIGINT NOT NULL, submissions INTEGER NOT NULL,"
+                " UNIQUE (rating, name_key, location_key))")
+                .arg(id)));
         QVERIFY(old.run(QStringLiteral("CREATE INDEX players_by_best ON players (rating, best)")));
         QVERIFY(old.run(QStringLiteral(
             "CREATE INDEX players_by_location ON players (rating, location_key, best)")));
@@ -349,7 +505,8 @@ void RatingStoreTest::older_schema_is_brought_up_to_date_with_its_players_placed
             " ('m', 'cleo', 'turku', 'Cleo', 'Turku', 800, 1, 1),"
             " ('w', 'dana', 'oulu', 'Dana', 'Oulu', 999, 1, 1)")));
         if (testing_postgresql()) {
-            QVERIFY(old.run(QStringLiteral("CREATE TABLE schema_version (version integer NOT NULL)")));
+            QVERIFY(
+                old.run(QStringLiteral("CREATE TABLE schema_version (version integer NOT NULL)")));
             QVERIFY(old.run(QStringLiteral("INSERT INTO schema_version VALUES (1)")));
         } else {
             QVERIFY(old.run(QStringLiteral("PRAGMA user_version = 1")));

@@ -69,13 +69,13 @@ void ServerPasswordTest::password_comes_from_the_password_file()
 {
     QFETCH(bool, in_environment);
     QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
-                                                    QStringLiteral("user=") + password_role);
+                                                   QStringLiteral("user=") + password_role);
     if (!in_environment)
         url += QStringLiteral("&passfile=") + password_file;
 
     RatingServerProcess server;
-    server.process().setProcessEnvironment(environment_with(in_environment ? password_file
-                                                                            : QString()));
+    server.process().setProcessEnvironment(
+        environment_with(in_environment ? password_file : QString()));
     QVERIFY2(server.start(QString(), {QStringLiteral("--database"), url}),
              server.log().constData());
     Player player;
@@ -89,13 +89,13 @@ void ServerPasswordTest::password_comes_from_the_password_file()
 void ServerPasswordTest::without_a_password_the_server_says_why()
 {
     const QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
-                                                          QStringLiteral("user=") + password_role);
+                                                         QStringLiteral("user=") + password_role);
     QProcess server;
     server.setProcessEnvironment(environment_with(QString()));
     server.setProcessChannelMode(QProcess::MergedChannels);
     server.start(QStringLiteral(QUIVERBOLT_RATING_BINARY),
-                 {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                  QStringLiteral("--database"), url});
+                 {QStringLiteral("serve"), QStringLiteral("--listen"),
+                  QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"), url});
     QVERIFY(server.waitForFinished(20000));
     QCOMPARE(server.exitCode(), 1);
     const QByteArray output = server.readAll();
@@ -105,10 +105,10 @@ void ServerPasswordTest::without_a_password_the_server_says_why()
 
 void ServerPasswordTest::a_password_in_the_url_stays_out_of_the_log()
 {
-    const QString url = QStringLiteral("postgresql://%1:%2@/%3?host=%4")
-                            .arg(QString::fromLatin1(password_role),
-                                 QString::fromLatin1(password_of_role), database,
-                                 postgresql_socket_folder());
+    const QString url =
+        QStringLiteral("postgresql://%1:%2@/%3?host=%4")
+            .arg(QString::fromLatin1(password_role), QString::fromLatin1(password_of_role),
+                 database, postgresql_socket_folder());
     RatingServerProcess server;
     server.process().setProcessEnvironment(environment_with(QString()));
     QVERIFY2(server.start(QString(), {QStringLiteral("--database"), url}),

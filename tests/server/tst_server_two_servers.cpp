@@ -50,12 +50,12 @@ void TwoServersTest::both_servers_answer_the_same_places()
         Entry &entry = entries[player.name];
         entry.player = player;
         entry.best = std::max(entry.best, player.record);
-        exchanges.push_back(std::make_unique<HttpExchange>(ports[i % 2],
-                                                           post_request(genuine_body(player))));
+        exchanges.push_back(
+            std::make_unique<HttpExchange>(ports[i % 2], post_request(genuine_body(player))));
     }
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(exchanges.begin(), exchanges.end(),
-                                         [](const auto &e) { return e->is_done(); }),
-                             60000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(exchanges.begin(), exchanges.end(), [](const auto &e) { return e->is_done(); }),
+        60000);
     for (const auto &exchange : exchanges)
         QVERIFY2(exchange->status() == 200, exchange->body().constData());
 

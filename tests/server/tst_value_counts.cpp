@@ -30,8 +30,7 @@ int above_from_counts(const Counts &counts, int value)
     for (int level = 0; level < value_counts::count_levels; ++level) {
         const value_counts::Range range = ranges[static_cast<std::size_t>(level)];
         for (auto it = counts.lower_bound({level, range.first});
-             it != counts.end() && it->first.first == level && it->first.second <= range.last;
-             ++it)
+             it != counts.end() && it->first.first == level && it->first.second <= range.last; ++it)
             sum += it->second;
     }
     return sum;

@@ -109,11 +109,20 @@ void append_copy_field(QByteArray &line, const QByteArray &field)
 {
     for (const char c : field) {
         switch (c) {
-        case '\\': line += "\\\\"; break;
-        case '\t': line += "\\t"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        default: line += c;
+        case '\\':
+            line += "\\\\";
+            break;
+        case '\t':
+            line += "\\t";
+            break;
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        default:
+            line += c;
         }
     }
 }
@@ -169,8 +178,10 @@ std::vector<Statement> statements()
          " ON CONFLICT (rating, name_key, location_key) DO NOTHING"
          " RETURNING rating, location_key, best)"
          " INSERT INTO added_players SELECT rating, location_key, best FROM added"},
-        {"count_added_world", count_queries::add_all_world(QStringLiteral("added_players")).toUtf8()},
-        {"count_added_local", count_queries::add_all_local(QStringLiteral("added_players")).toUtf8()},
+        {"count_added_world",
+         count_queries::add_all_world(QStringLiteral("added_players")).toUtf8()},
+        {"count_added_local",
+         count_queries::add_all_local(QStringLiteral("added_players")).toUtf8()},
         {"find_ban", "SELECT 1 FROM bans WHERE rating = $1 AND name_key = $2 AND location_key = $3"},
         // The operator's: 1 rating or '', 2 name key or '', 3 '1' to match
         // the location key 4, 5 at most this many.
@@ -195,7 +206,8 @@ void PostgresqlStore::ResultDeleter::operator()(PGresult *result) const
     PQclear(result);
 }
 
-PostgresqlStore::PostgresqlStore(const QString &url) : url(url.toUtf8()) {}
+PostgresqlStore::PostgresqlStore(const QString &url) : url(url.toUtf8())
+{}
 
 PostgresqlStore::~PostgresqlStore()
 {
@@ -274,8 +286,8 @@ PostgresqlStore::Result PostgresqlStore::run(const char *name,
     values.reserve(parameters.size());
     for (const QByteArray &parameter : parameters)
         values.push_back(parameter.constData());
-    Result result(PQexecPrepared(connection, name, static_cast<int>(values.size()),
-                                 values.data(), nullptr, nullptr, 0));
+    Result result(PQexecPrepared(connection, name, static_cast<int>(values.size()), values.data(),
+                                 nullptr, nullptr, 0));
     const ExecStatusType status = PQresultStatus(result.get());
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return result;
@@ -330,8 +342,7 @@ bool PostgresqlStore::migrate()
 bool PostgresqlStore::prepare_statements()
 {
     for (const Statement &statement : statements()) {
-        Result result(
-            PQprepare(connection, statement.name, statement.sql.constData(), 0, nullptr));
+        Result result(PQprepare(connection, statement.name, statement.sql.constData(), 0, nullptr));
         if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
             error = QStringLiteral("%1: %2").arg(
                 QString::fromLatin1(statement.name),
@@ -362,8 +373,7 @@ bool PostgresqlStore::commit()
 
 void PostgresqlStore::roll_back()
 {
-    if (PQstatus(connection) != CONNECTION_OK ||
-        PQtransactionStatus(connection) == PQTRANS_IDLE)
+    if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_IDLE)
         return;
     const QString why = error;
     Result(PQexec(connection, "ROLLBACK"));
@@ -379,8 +389,8 @@ bool PostgresqlStore::send_move(const QByteArray &rating, const QByteArray &loca
         buckets.push_back(delta.bucket);
         changes.push_back(delta.change);
     }
-    return send("move_counts", {rating, location_key, array_literal(levels),
-                                array_literal(buckets), array_literal(changes)});
+    return send("move_counts", {rating, location_key, array_literal(levels), array_literal(buckets),
+                                array_literal(changes)});
 }
 
 std::vector<QByteArray> PostgresqlStore::above_parameters(const QByteArray &rating, int best,
@@ -514,13 +524,13 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
             const int old_best = known == bests.end() ? 0 : known->second;
             bool sent_ok;
             if (known == bests.end()) {
-                sent_ok = send("insert_player", {row.rating, row.name_key, row.location_key,
-                                                 text(s.name), text(s.location),
-                                                 number(s.value), number(now_ms)});
+                sent_ok =
+                    send("insert_player", {row.rating, row.name_key, row.location_key, text(s.name),
+                                           text(s.location), number(s.value), number(now_ms)});
             } else if (s.value > old_best) {
-                sent_ok = send("raise_best", {number(s.value), number(now_ms), text(s.name),
-                                              text(s.location), row.rating, row.name_key,
-                                              row.location_key});
+                sent_ok = send("raise_best",
+                               {number(s.value), number(now_ms), text(s.name), text(s.location),
+                                row.rating, row.name_key, row.location_key});
             } else {
                 // A lower value changes nothing but the count and the spelling.
                 sent_ok = send("count_submission", {text(s.name), text(s.location), row.rating,
@@ -534,8 +544,7 @@ bool PostgresqlStore::store_batch(const std::vector<Submission> &submissions, qi
             moved.push_back(standing.improved);
             if (standing.improved && !send_move(row.rating, row.location_key, old_best, s.value))
                 return false;
-            if (!send("count_above",
-                      above_parameters(row.rating, standing.best, row.location_key)))
+            if (!send("count_above", above_parameters(row.rating, standing.best, row.location_key)))
                 return false;
         }
         if (!sync(results))
@@ -614,11 +623,11 @@ bool PostgresqlStore::store_together(const std::vector<Submission> &submissions,
     return commit();
 }
 
-bool PostgresqlStore::places(Rating rating, int best, const QString &location_key,
-                             int &world_place, int &local_place)
+bool PostgresqlStore::places(Rating rating, int best, const QString &location_key, int &world_place,
+                             int &local_place)
 {
     return usable() && count_places(text(rating_letter(rating)), best, text(location_key),
-                                     world_place, local_place);
+                                    world_place, local_place);
 }
 
 bool PostgresqlStore::copy_players(const std::vector<Submission> &players)

@@ -109,11 +109,27 @@ SqliteStore::SqliteStore(const QString &connection_name) : connection_name(conne
 
 SqliteStore::~SqliteStore()
 {
-    for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
-                             &find_player, &insert_player, &raise_best, &count_submission,
-                             &count_above, &add_world_count, &add_local_count, &stage_player,
-                             &clear_staged, &drop_known_staged, &insert_staged,
-                             &count_staged_world, &count_staged_local, &find_ban, &ping})
+    for (QSqlQuery *query : {&begin,
+                             &commit,
+                             &rollback,
+                             &mark_one,
+                             &keep_one,
+                             &undo_one,
+                             &find_player,
+                             &insert_player,
+                             &raise_best,
+                             &count_submission,
+                             &count_above,
+                             &add_world_count,
+                             &add_local_count,
+                             &stage_player,
+                             &clear_staged,
+                             &drop_known_staged,
+                             &insert_staged,
+                             &count_staged_world,
+                             &count_staged_local,
+                             &find_ban,
+                             &ping})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -268,8 +284,9 @@ bool SqliteStore::prepare_statements()
            prepare_text(count_above, count_queries::above(QStringLiteral(":p"))) &&
            prepare_text(add_world_count, count_queries::add_world(QStringLiteral(":p"))) &&
            prepare_text(add_local_count, count_queries::add_local(QStringLiteral(":p"))) &&
-           prepare(stage_player, "INSERT OR IGNORE INTO temp.staged_players (rating, name_key,"
-                                 " location_key, name, location, best) VALUES (?, ?, ?, ?, ?, ?)") &&
+           prepare(stage_player,
+                   "INSERT OR IGNORE INTO temp.staged_players (rating, name_key,"
+                   " location_key, name, location, best) VALUES (?, ?, ?, ?, ?, ?)") &&
            prepare(clear_staged, "DELETE FROM temp.staged_players") &&
            prepare(drop_known_staged,
                    "DELETE FROM temp.staged_players WHERE EXISTS (SELECT 1 FROM players p"

@@ -32,8 +32,10 @@ QString make_postgresql_database(const QString &owner)
     static int made = 0;
     QMutexLocker lock(&mutex);
     // Unique across the test programs that share the cluster at once.
-    const QString name = QStringLiteral("qb_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
-    PGconn *connection = PQconnectdb(postgresql_url(QStringLiteral("postgres")).toUtf8().constData());
+    const QString name =
+        QStringLiteral("qb_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    PGconn *connection =
+        PQconnectdb(postgresql_url(QStringLiteral("postgres")).toUtf8().constData());
     QString made_name;
     if (PQstatus(connection) == CONNECTION_OK) {
         // A name of our own digits: CREATE DATABASE takes no parameters.
