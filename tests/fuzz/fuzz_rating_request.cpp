@@ -24,7 +24,7 @@ namespace {
 
 struct Server
 {
-    QTemporaryDir dir{QDir::exists(QStringLiteral("/dev/shm"))
+    QTemporaryDir dir{QDir(QStringLiteral("/dev/shm")).exists()
                           ? QStringLiteral("/dev/shm/quiverbolt-fuzz-XXXXXX")
                           : QDir::tempPath() + QStringLiteral("/quiverbolt-fuzz-XXXXXX")};
     std::unique_ptr<CommitQueue> queue;
