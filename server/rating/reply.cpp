@@ -120,7 +120,7 @@ Reply unavailable_reply()
 
 Reply rate_limited_reply()
 {
-    return refusal(429, tr("Too many submissions: wait a minute"));
+    return refusal(429, tr("Wait a minute, then submit"));
 }
 
 Reply banned_reply()

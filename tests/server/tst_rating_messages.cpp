@@ -64,6 +64,8 @@ void RatingMessagesTest::message_fits_the_link_button_data()
     }
     QTest::newRow("unavailable") << unavailable_reply().message;
     QTest::newRow("too large") << too_large_reply().message;
+    QTest::newRow("rate limited") << rate_limited_reply().message;
+    QTest::newRow("banned") << banned_reply().message;
 }
 
 void RatingMessagesTest::message_fits_the_link_button()

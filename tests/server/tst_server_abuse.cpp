@@ -111,7 +111,7 @@ void ServerAbuseTest::submissions_past_the_rate_limit_get_429_with_a_reply()
     const HttpResult refused = http_exchange(server->port(), post_request(genuine_body(Player())));
     QCOMPARE(refused.status, 429);
     const GameView view = read_as_game(refused.body);
-    QCOMPARE(view.message, QStringLiteral("Too many submissions: wait a minute"));
+    QCOMPARE(view.message, QStringLiteral("Wait a minute, then submit"));
     QCOMPARE(view.world_text, QStringLiteral("-"));
     // Pages and health checks are not submissions.
     QCOMPARE(http_exchange(server->port(), get_request("/healthz")).status, 200);
