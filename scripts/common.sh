@@ -15,6 +15,8 @@ QUIVERBOLT_PACKAGES=(
     # The rating server on PostgreSQL: libpq, the Qt driver the tests read
     # with, the server the tests start; sqlite3 for the benchmark script.
     libpq-dev libqt5sql5-psql postgresql sqlite3
+    # systemd-analyze, which checks the server's unit.
+    systemd
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.
