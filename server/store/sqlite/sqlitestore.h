@@ -13,7 +13,7 @@ class SqliteStore : public Store
 {
 public:
     // The schema version this program writes; a newer file is refused.
-    static constexpr int schema_version = 1;
+    static constexpr int schema_version = 2;
 
     static std::unique_ptr<Store> open(const QString &path, QString *error);
     ~SqliteStore() override;
@@ -23,6 +23,11 @@ public:
     bool places(Rating rating, int best, const QString &location_key, int &world_place,
                 int &local_place) override;
     bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool list_players(Rating rating, const QString &location_key,
+                      const std::optional<ListingKey> &key, ListingDirection direction, int limit,
+                      Listing &listing) override;
+    bool find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found) override;
+    bool count_players(PlayerCounts &counts) override;
     bool answers() override;
     QString last_error() const override { return error; }
 
@@ -36,6 +41,9 @@ private:
     bool store_one(const Submission &submission, qint64 now_ms, Standing &standing);
     bool count_places(Rating rating, int best, const QString &location_key, int &world_place,
                       int &local_place);
+    bool prepare_listing_statements();
+    bool count_ahead(Rating rating, const QString &location_key, const ListingKey &first,
+                     Listing &listing);
     void roll_back();
 
     QString connection_name;
@@ -54,4 +62,10 @@ private:
     QSqlQuery count_local_above;
     QSqlQuery insert_if_new;
     QSqlQuery ping;
+    // The rating pages' reads: [world, local] for each.
+    QSqlQuery list_after[2];
+    QSqlQuery list_before[2];
+    QSqlQuery count_ahead_of[2];
+    QSqlQuery player_by_id;
+    QSqlQuery players_per_rating;
 };
