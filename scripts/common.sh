@@ -11,6 +11,7 @@ QUIVERBOLT_PACKAGES=(
     fonts-dejavu-core fonts-liberation fonts-liberation2
     python3 util-linux iproute2 dpkg-dev
     clang libclang-rt-14-dev
+    libboost-dev libqt5sql5-sqlite wrk
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.

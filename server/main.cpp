@@ -7,6 +7,7 @@
 #include "routes/metrics.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
+#include "store/madeupplayers.h"
 #include "store/readpool.h"
 #include "store/store.h"
 
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cmath>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -40,6 +40,28 @@ const char usage[] =
 void print_error(const QString &text)
 {
     std::fprintf(stderr, "quiverbolt-rating: %s\n", qPrintable(text));
+}
+
+// Parses a command's options; --help and --version print and exit 0, a wrong
+// option is a usage error.
+bool parse_options(QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments)) {
+        print_error(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        print_error(QStringLiteral("unexpected arguments: ") +
+                    parser.positionalArguments().join(QLatin1Char(' ')));
+        return false;
+    }
+    return true;
 }
 
 // "sqlite:" and a file in $XDG_DATA_HOME/quiverbolt/, the folder made if need be.
@@ -102,14 +124,8 @@ int serve(const QStringList &arguments)
                        "(default: http://ADDR:PORT/)."),
         QStringLiteral("URL"));
     parser.addOptions({listen_option, database_option, public_url_option});
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(arguments);
-    if (!parser.positionalArguments().isEmpty()) {
-        print_error(QStringLiteral("serve takes no arguments: ") +
-                    parser.positionalArguments().join(QLatin1Char(' ')));
+    if (!parse_options(parser, arguments))
         return usage_error;
-    }
 
     tcp::endpoint endpoint;
     if (!parse_listen(parser.value(listen_option), endpoint)) {
@@ -181,29 +197,6 @@ int serve(const QStringList &arguments)
     return 0;
 }
 
-// Made-up players with values shaped like real play: most near a typical
-// power, a long tail of hard shakers, a few big towns and many small ones.
-std::vector<Submission> made_up_players(int first, int count, std::mt19937 &random)
-{
-    std::lognormal_distribution<double> power(std::log(900.0), 0.6);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<Submission> players;
-    players.reserve(static_cast<std::size_t>(count));
-    for (int i = first; i < first + count; ++i) {
-        Submission player;
-        player.rating = unit(random) < 0.6 ? Rating::men : Rating::women;
-        player.name = QStringLiteral("Player %1").arg(i);
-        const double u = unit(random);
-        if (u >= 0.1)
-            player.location = QStringLiteral("Town %1").arg(int(std::pow(u, 4) * 3000));
-        player.name_key = identity_key(player.name);
-        player.location_key = identity_key(player.location);
-        player.value = std::clamp(int(power(random)), 1, value_limit);
-        players.push_back(player);
-    }
-    return players;
-}
-
 int seed(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -215,8 +208,8 @@ int seed(const QStringList &arguments)
                                              QStringLiteral("Database, as for serve."),
                                              QStringLiteral("URL"));
     parser.addOptions({players_option, database_option});
-    parser.addHelpOption();
-    parser.process(arguments);
+    if (!parse_options(parser, arguments))
+        return usage_error;
     bool ok = false;
     const int count = parser.value(players_option).toInt(&ok);
     if (!ok || count < 0) {

@@ -211,4 +211,20 @@ void Session::do_close()
 {
     beast::error_code ec;
     stream.socket().shutdown(tcp::socket::shutdown_send, ec);
+    if (ec)
+        return;
+    // Closing with unread bytes (the rest of a refused body) would make the
+    // system reset the connection, which can destroy the answer before the
+    // client has read it: read on, for a little while, until the client closes.
+    stream.expires_after(linger);
+    drain();
+}
+
+void Session::drain()
+{
+    stream.async_read_some(net::buffer(discard), [self = shared_from_this()](
+                                                     beast::error_code ec, std::size_t) {
+        if (!ec)
+            self->drain();
+    });
 }

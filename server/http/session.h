@@ -4,6 +4,7 @@
 
 #include "http/http.h"
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,8 @@ public:
     // The head of a request; a save document is at most 4 KiB, a body twice that.
     static constexpr std::uint32_t header_limit = 8 * 1024;
     static constexpr std::uint64_t body_limit = 8 * 1024;
+    // How long a closing connection reads what the client still sends.
+    static constexpr std::chrono::seconds linger{2};
 
     Session(tcp::socket &&socket, std::shared_ptr<const Handlers> handlers,
             std::shared_ptr<SessionRegistry> registry);
@@ -59,9 +62,11 @@ private:
     void respond(Response response);
     void on_write(bool close, beast::error_code ec, std::size_t bytes);
     void do_close();
+    void drain();
 
     beast::tcp_stream stream;
     beast::flat_buffer buffer;
+    std::array<char, 4096> discard;
     std::optional<http::request_parser<http::string_body>> parser;
     http::response<http::empty_body> continue_response;
     std::shared_ptr<Response> pending;

@@ -100,6 +100,10 @@ void CommitQueue::write_loop(std::unique_ptr<Store> store)
         if (!stored)
             std::fprintf(stderr, "database error: %s\n", qPrintable(store->last_error()));
         for (std::size_t i = 0; i < batch.size(); ++i)
-            batch[i].done(stored ? std::optional<Standing>(standings[i]) : std::nullopt);
+            batch[i].done(stored && standings[i].player_id != 0
+                              ? std::optional<Standing>(standings[i])
+                              : std::nullopt);
+        // The callbacks hold the connections' work: let them go now, not with the next batch.
+        batch.clear();
     }
 }

@@ -24,7 +24,8 @@ public:
     // when the call returns true: a new player starts with the value, a known
     // one keeps the higher of the value and the best so far, and each counts
     // one more submission. standings[i] is where submissions[i]'s player stood
-    // right after it was stored, in the same transaction.
+    // right after it was stored, in the same transaction; its player_id is 0
+    // when that one submission could not be stored (the others still are).
     virtual bool submit(const std::vector<Submission> &submissions, qint64 now_ms,
                         std::vector<Standing> &standings) = 0;
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -70,6 +71,12 @@ const char *const count_ahead_sql[2] = {
     " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))",
 };
 
+// Qt binds a null QString as SQL NULL; an empty name or location is text.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
 QString next_connection_name()
 {
     static std::atomic<int> count{0};
@@ -82,7 +89,8 @@ SqliteStore::SqliteStore(const QString &connection_name) : connection_name(conne
 
 SqliteStore::~SqliteStore()
 {
-    for (QSqlQuery *query : {&begin, &commit, &rollback, &find_player, &insert_player,
+    for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
+                             &find_player, &insert_player,
                              &raise_best, &count_submission, &count_world_above,
                              &count_local_above, &insert_if_new, &ping, &list_after[0],
                              &list_after[1], &list_before[0], &list_before[1],
@@ -201,7 +209,8 @@ bool SqliteStore::prepare_statements()
         return false;
     };
     return prepare(begin, "BEGIN IMMEDIATE") && prepare(commit, "COMMIT") &&
-           prepare(rollback, "ROLLBACK") &&
+           prepare(rollback, "ROLLBACK") && prepare(mark_one, "SAVEPOINT one") &&
+           prepare(keep_one, "RELEASE one") && prepare(undo_one, "ROLLBACK TO one") &&
            prepare(find_player, "SELECT id, best FROM players"
                                 " WHERE rating = ? AND name_key = ? AND location_key = ?") &&
            prepare(insert_player,
@@ -375,7 +384,7 @@ bool SqliteStore::count_places(Rating rating, int best, const QString &location_
     if (location_key.isEmpty())
         return true;
     count_local_above.bindValue(0, letter);
-    count_local_above.bindValue(1, location_key);
+    count_local_above.bindValue(1, text(location_key));
     count_local_above.bindValue(2, best);
     if (!run(count_local_above) || !count_local_above.next()) {
         error = count_local_above.lastError().text();
@@ -392,8 +401,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
     standing.rating = submission.rating;
 
     find_player.bindValue(0, rating_letter(submission.rating));
-    find_player.bindValue(1, submission.name_key);
-    find_player.bindValue(2, submission.location_key);
+    find_player.bindValue(1, text(submission.name_key));
+    find_player.bindValue(2, text(submission.location_key));
     if (!run(find_player))
         return false;
     const bool known = find_player.next();
@@ -405,10 +414,10 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
 
     if (!known) {
         insert_player.bindValue(0, rating_letter(submission.rating));
-        insert_player.bindValue(1, submission.name_key);
-        insert_player.bindValue(2, submission.location_key);
-        insert_player.bindValue(3, submission.name);
-        insert_player.bindValue(4, submission.location);
+        insert_player.bindValue(1, text(submission.name_key));
+        insert_player.bindValue(2, text(submission.location_key));
+        insert_player.bindValue(3, text(submission.name));
+        insert_player.bindValue(4, text(submission.location));
         insert_player.bindValue(5, submission.value);
         insert_player.bindValue(6, now_ms);
         if (!run(insert_player))
@@ -419,8 +428,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
     } else if (submission.value > standing.best) {
         raise_best.bindValue(0, submission.value);
         raise_best.bindValue(1, now_ms);
-        raise_best.bindValue(2, submission.name);
-        raise_best.bindValue(3, submission.location);
+        raise_best.bindValue(2, text(submission.name));
+        raise_best.bindValue(3, text(submission.location));
         raise_best.bindValue(4, standing.player_id);
         if (!run(raise_best))
             return false;
@@ -428,8 +437,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         standing.improved = true;
     } else {
         // A lower value changes nothing but the count and the spelling.
-        count_submission.bindValue(0, submission.name);
-        count_submission.bindValue(1, submission.location);
+        count_submission.bindValue(0, text(submission.name));
+        count_submission.bindValue(1, text(submission.location));
         count_submission.bindValue(2, standing.player_id);
         if (!run(count_submission))
             return false;
@@ -446,7 +455,21 @@ bool SqliteStore::submit(const std::vector<Submission> &submissions, qint64 now_
     if (!run(begin))
         return false;
     for (std::size_t i = 0; i < submissions.size(); ++i) {
-        if (!store_one(submissions[i], now_ms, standings[i])) {
+        // A submission that fails on its own takes only itself back.
+        if (!run(mark_one)) {
+            roll_back();
+            return false;
+        }
+        if (store_one(submissions[i], now_ms, standings[i])) {
+            if (!run(keep_one)) {
+                roll_back();
+                return false;
+            }
+            continue;
+        }
+        std::fprintf(stderr, "database error: %s\n", qPrintable(error));
+        standings[i] = Standing();
+        if (!run(undo_one) || !run(keep_one)) {
             roll_back();
             return false;
         }
@@ -470,10 +493,10 @@ bool SqliteStore::add_players(const std::vector<Submission> &players, qint64 now
         return false;
     for (const Submission &player : players) {
         insert_if_new.bindValue(0, rating_letter(player.rating));
-        insert_if_new.bindValue(1, player.name_key);
-        insert_if_new.bindValue(2, player.location_key);
-        insert_if_new.bindValue(3, player.name);
-        insert_if_new.bindValue(4, player.location);
+        insert_if_new.bindValue(1, text(player.name_key));
+        insert_if_new.bindValue(2, text(player.location_key));
+        insert_if_new.bindValue(3, text(player.name));
+        insert_if_new.bindValue(4, text(player.location));
         insert_if_new.bindValue(5, player.value);
         insert_if_new.bindValue(6, now_ms);
         if (!run(insert_if_new)) {

@@ -54,6 +54,9 @@ private:
     QSqlQuery begin;
     QSqlQuery commit;
     QSqlQuery rollback;
+    QSqlQuery mark_one;
+    QSqlQuery keep_one;
+    QSqlQuery undo_one;
     QSqlQuery find_player;
     QSqlQuery insert_player;
     QSqlQuery raise_best;
