@@ -12,6 +12,7 @@ QUIVERBOLT_PACKAGES=(
     python3 util-linux iproute2 dpkg-dev
     clang libclang-rt-14-dev
     libboost-dev libqt5sql5-sqlite wrk
+    chromium chromium-driver python3-selenium fonts-noto-color-emoji
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.

@@ -96,7 +96,7 @@ table.rating th, table.rating td {
 table.rating th { color: var(--muted); font-weight: normal; font-size: 0.9rem; }
 table.rating .place { width: 4.5rem; text-align: right; }
 table.rating .best { width: 6rem; text-align: right; font-variant-numeric: tabular-nums; }
-table.rating .when { width: 9.5rem; color: var(--muted); }
+table.rating .when { width: 11.5rem; color: var(--muted); white-space: nowrap; }
 table.rating tr.you td { background: var(--you); font-weight: bold; }
 table.rating tr.you td:first-child { box-shadow: inset 4px 0 0 var(--you-edge); }
 nav.pages { display: flex; justify-content: space-between; margin: 1rem 0; }

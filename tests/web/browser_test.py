@@ -101,8 +101,12 @@ def start_server(folder):
         if found:
             # Keep reading its log, so that the server never blocks on a full pipe.
             copier = subprocess.Popen(["cat"], stdin=process.stderr, stdout=log)
+            process.stderr.close()
+            log.close()
             return process, copier, found.group(1)
-    raise RuntimeError("quiverbolt-rating did not start:\n" + open(log.name).read())
+    log.close()
+    with open(log.name, encoding="utf-8") as written:
+        raise RuntimeError("quiverbolt-rating did not start:\n" + written.read())
 
 
 def new_browser(folder, width, height):
@@ -117,7 +121,12 @@ def new_browser(folder, width, height):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     service = Service(executable_path=CHROMEDRIVER, log_path=os.path.join(folder, "driver.log"))
-    return webdriver.Chrome(service=service, options=options)
+    browser = webdriver.Chrome(service=service, options=options)
+    # The page gets exactly this much room, as on a phone's screen.
+    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                            {"width": width, "height": height, "deviceScaleFactor": 1,
+                             "mobile": False})
+    return browser
 
 
 def setUpModule():
@@ -148,7 +157,7 @@ def setUpModule():
         for player, place in zip(players, competition_places(players)):
             player["place"] = place
     SERVER.update(men=men, women=women, submissions=len(men) + len(women))
-    SERVER["browser"] = new_browser(folder, 1280, 900)
+    SERVER["browser"] = new_browser(folder, 1280, 800)
 
 
 def tearDownModule():
@@ -158,10 +167,15 @@ def tearDownModule():
     process = SERVER.get("process")
     if process:
         process.send_signal(signal.SIGTERM)
-        code = process.wait(timeout=60)
+        try:
+            code = process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            raise
         SERVER["copier"].wait(timeout=60)
         if code != 0:
-            print(open(os.path.join(SERVER["folder"], "server.log")).read(), file=sys.stderr)
+            with open(os.path.join(SERVER["folder"], "server.log"), encoding="utf-8") as log:
+                print(log.read(), file=sys.stderr)
             raise AssertionError("quiverbolt-rating exited with %d on SIGTERM" % code)
     shutil.rmtree(SERVER["folder"], ignore_errors=True)
 
@@ -300,7 +314,8 @@ class RatingPages(unittest.TestCase):
     def test_phone_screen_has_no_horizontal_scrolling(self):
         phone = new_browser(SERVER["folder"], 800, 480)
         try:
-            self.assertEqual(phone.execute_script("return window.innerWidth"), 800)
+            self.assertEqual(phone.execute_script("return [window.innerWidth, window.innerHeight]"),
+                             [800, 480])
             pages = [SERVER["url"] + "rating/m", SERVER["men"][60]["link"],
                      SERVER["url"] + "rating/m?location=Oslo", SERVER["url"] + "terms/"]
             for url in pages:
