@@ -8,8 +8,8 @@
 namespace {
 
 const char *const known_paths[] = {
-    "/",        "/healthz",          "/metrics",          "/rating/m",   "/rating/w",
-    "/terms/",  "/api/v1/ratings/m", "/api/v1/ratings/w", "/style.css", "/favicon.svg",
+    "/",       "/healthz",          "/metrics",          "/rating/m",  "/rating/w",
+    "/terms/", "/api/v1/ratings/m", "/api/v1/ratings/w", "/style.css", "/favicon.svg",
 };
 
 // The shortest text that reads back as the same double: "0.0025", not
@@ -103,8 +103,8 @@ std::string Metrics::exposition(const std::optional<PlayerCounts> &players) cons
            "to its reply, stored or not.\n"
            "# TYPE quiverbolt_submission_duration_seconds histogram\n";
     for (std::size_t i = 0; i < latency_buckets.size(); ++i) {
-        out += "quiverbolt_submission_duration_seconds_bucket{le=\"" +
-               number(latency_buckets[i]) + "\"} " + std::to_string(latency_counts[i]) + "\n";
+        out += "quiverbolt_submission_duration_seconds_bucket{le=\"" + number(latency_buckets[i]) +
+               "\"} " + std::to_string(latency_counts[i]) + "\n";
     }
     out += "quiverbolt_submission_duration_seconds_bucket{le=\"+Inf\"} " +
            std::to_string(latency_count) + "\n";
@@ -113,8 +113,11 @@ std::string Metrics::exposition(const std::optional<PlayerCounts> &players) cons
     if (players) {
         out += "# HELP quiverbolt_players Players in each rating.\n"
                "# TYPE quiverbolt_players gauge\n"
-               "quiverbolt_players{rating=\"m\"} " + std::to_string(players->men) + "\n"
-               "quiverbolt_players{rating=\"w\"} " + std::to_string(players->women) + "\n";
+               "quiverbolt_players{rating=\"m\"} " +
+               std::to_string(players->men) +
+               "\n"
+               "quiverbolt_players{rating=\"w\"} " +
+               std::to_string(players->women) + "\n";
     }
     out += "# HELP quiverbolt_database_errors_total Database operations that failed.\n"
            "# TYPE quiverbolt_database_errors_total counter\n";

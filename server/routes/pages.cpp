@@ -62,7 +62,8 @@ Response asset(const char *content_type, const char *body)
 
 } // namespace
 
-Pages::Pages(ReadPool &reads, Metrics &metrics) : reads(reads), metrics(metrics) {}
+Pages::Pages(ReadPool &reads, Metrics &metrics) : reads(reads), metrics(metrics)
+{}
 
 bool Pages::handle(beast::string_view path, const Request &request, Responder &respond) const
 {
@@ -93,8 +94,8 @@ bool Pages::handle(beast::string_view path, const Request &request, Responder &r
     } else if (path == "/terms/") {
         respond(page_response(http::status::ok, terms_page(game_terms())));
     } else if (path == "/terms") {
-        Response response = response_of(http::status::moved_permanently,
-                                        "text/plain; charset=utf-8", "terms/\n");
+        Response response =
+            response_of(http::status::moved_permanently, "text/plain; charset=utf-8", "terms/\n");
         response.set(http::field::location, "terms/");
         respond(std::move(response));
     } else if (path == "/metrics") {

@@ -34,8 +34,8 @@ ViewResult load_page(Store &store, const RatingQuery &query, const QString &loca
 {
     Listing listing;
     if (query.before) {
-        if (!store.list_players(query.rating, location_key, query.before,
-                                ListingDirection::before, page_size, listing))
+        if (!store.list_players(query.rating, location_key, query.before, ListingDirection::before,
+                                page_size, listing))
             return ViewResult::database_error;
         // Near the top a page before a key holds fewer players: show the top.
         if (int(listing.rows.size()) == page_size) {
@@ -89,8 +89,7 @@ ViewResult load_around_player(Store &store, const RatingQuery &query, const QStr
 
 } // namespace
 
-std::optional<RatingQuery> parse_rating_query(Rating rating, const QByteArray &query,
-                                              QString *why)
+std::optional<RatingQuery> parse_rating_query(Rating rating, const QByteArray &query, QString *why)
 {
     RatingQuery parsed;
     parsed.rating = rating;

@@ -15,8 +15,8 @@ class Store;
 struct RatingQuery
 {
     Rating rating = Rating::men;
-    QString location;               // as shown; empty for the world rating
-    std::optional<qint64> player;   // ?player=ID: the player and those around them
+    QString location;                 // as shown; empty for the world rating
+    std::optional<qint64> player;     // ?player=ID: the player and those around them
     std::optional<ListingKey> after;  // ?after=KEY: the page below a key
     std::optional<ListingKey> before; // ?before=KEY: the page above a key
 };
@@ -24,8 +24,7 @@ struct RatingQuery
 // Reads the query string of a rating request (what follows "?"). Nothing
 // and the reason when a parameter is malformed; unknown parameters are
 // ignored.
-std::optional<RatingQuery> parse_rating_query(Rating rating, const QByteArray &query,
-                                              QString *why);
+std::optional<RatingQuery> parse_rating_query(Rating rating, const QByteArray &query, QString *why);
 
 enum class ViewResult { shown, not_found, database_error };
 

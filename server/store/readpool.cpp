@@ -7,8 +7,7 @@
 #include <future>
 
 ReadPool::ReadPool(Opener opener, int threads) : opener(std::move(opener)), thread_count(threads)
-{
-}
+{}
 
 ReadPool::~ReadPool()
 {

@@ -17,8 +17,7 @@ public:
     // A literal of the program's own markup.
     template <std::size_t N>
     Html(const char (&literal)[N]) : markup(QString::fromUtf8(literal, int(N) - 1))
-    {
-    }
+    {}
 
     Html &operator+=(const Html &other)
     {
@@ -35,8 +34,7 @@ private:
     friend Html html_number(qint64 number);
     friend Html attribute(const char *name, const QString &value);
     struct Escaped
-    {
-    };
+    {};
     Html(Escaped, QString escaped) : markup(std::move(escaped)) {}
 
     QString markup;

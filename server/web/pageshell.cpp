@@ -109,5 +109,6 @@ nav.pages a[rel="next"] { margin-left: auto; }
 }
 )css";
 
-const char favicon_svg[] = R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 32 32"><rect width="32" height="32" rx="6" fill="#0b57a4"/><path d="M18 3 7 18h7l-2 11 11-15h-7z" fill="#ffd23f"/></svg>
+const char favicon_svg[] =
+    R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 32 32"><rect width="32" height="32" rx="6" fill="#0b57a4"/><path d="M18 3 7 18h7l-2 11 11-15h-7z" fill="#ffd23f"/></svg>
 )svg";

@@ -40,7 +40,8 @@ Html player_row(const RatingView &view, const PlayerRecord &row)
     const bool highlighted = row.player_id == view.highlighted;
     Html html = Html("<tr") + attribute("id", QStringLiteral("player-%1").arg(row.player_id));
     if (highlighted)
-        html += attribute("class", QStringLiteral("you")) + attribute("aria-current", QStringLiteral("true"));
+        html += attribute("class", QStringLiteral("you")) +
+                attribute("aria-current", QStringLiteral("true"));
     html += Html("><td class=\"place\">") + html_number(row.place) + "</td><td class=\"name\">" +
             isolated(row.name) + "</td><td class=\"location\">";
     if (!row.location.isEmpty() && view.location.isEmpty()) {
@@ -100,10 +101,9 @@ Html location_form(const RatingView &view)
            html_text(tr("Location")) + " <input name=\"location\" maxlength=\"64\"" +
            attribute("value", view.location) + "></label> <button>" + html_text(tr("Show")) +
            "</button>" +
-           (view.location.isEmpty()
-                ? Html()
-                : Html(" <a") + attribute("href", rating_letter(view.rating)) + ">" +
-                      html_text(tr("World")) + "</a>") +
+           (view.location.isEmpty() ? Html()
+                                    : Html(" <a") + attribute("href", rating_letter(view.rating)) +
+                                          ">" + html_text(tr("World")) + "</a>") +
            "</form>\n";
 }
 
@@ -198,13 +198,12 @@ QString rating_json(const RatingView &view)
         json.add_null("player");
     json.add_json("players", QLatin1Char('[') + players.join(QLatin1Char(',')) + QLatin1Char(']'));
     if (view.previous)
-        json.add("previous", view_link(view.rating, view.location, "before",
-                                       key_parameter(*view.previous)));
+        json.add("previous",
+                 view_link(view.rating, view.location, "before", key_parameter(*view.previous)));
     else
         json.add_null("previous");
     if (view.next)
-        json.add("next",
-                 view_link(view.rating, view.location, "after", key_parameter(*view.next)));
+        json.add("next", view_link(view.rating, view.location, "after", key_parameter(*view.next)));
     else
         json.add_null("next");
     return json.text() + QLatin1Char('\n');

@@ -14,9 +14,9 @@
 struct RatingView
 {
     Rating rating = Rating::men;
-    QString location;               // the local rating's location; empty for the world
-    std::vector<PlayerRecord> rows; // in rating order, places given
-    qint64 highlighted = 0;         // the player the page was asked for; 0 for none
+    QString location;                   // the local rating's location; empty for the world
+    std::vector<PlayerRecord> rows;     // in rating order, places given
+    qint64 highlighted = 0;             // the player the page was asked for; 0 for none
     std::optional<ListingKey> previous; // the previous page ends before this key
     std::optional<ListingKey> next;     // the next page starts after this key
 };

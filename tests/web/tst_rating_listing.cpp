@@ -3,8 +3,8 @@
 // The rating as pages read it from a real SQLite store: every player once,
 // in rating order, both ways, with the same places the game's reply gives.
 
-#include "routes/ratingview.h"
 #include "rating/places.h"
+#include "routes/ratingview.h"
 #include "store/store.h"
 
 #include <QTemporaryDir>
@@ -201,12 +201,12 @@ void TestRatingListing::raised_best_moves_the_player()
 {
     const Expected last = in_order(QString()).back();
     std::vector<Standing> standings;
-    const int index = int(std::find_if(men.begin(), men.end(),
-                                       [&](const Expected &e) { return e.id == last.id; }) -
-                          men.begin());
-    QVERIFY(store->submit({submission(Rating::men, QStringLiteral("player %1 ").arg(index),
-                                      towns[index % 3], 1000)},
-                          1765368100000, standings));
+    const int index = int(
+        std::find_if(men.begin(), men.end(), [&](const Expected &e) { return e.id == last.id; }) -
+        men.begin());
+    QVERIFY(store->submit(
+        {submission(Rating::men, QStringLiteral("player %1 ").arg(index), towns[index % 3], 1000)},
+        1765368100000, standings));
     QCOMPARE(standings[0].player_id, last.id);
 
     Listing top;

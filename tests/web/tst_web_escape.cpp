@@ -42,7 +42,8 @@ void TestWebEscape::html_text_shows_markup_as_text_data()
     QTest::newRow("broken out attribute")
         << QStringLiteral("\"><img src=x onerror=alert(1)>")
         << QStringLiteral("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;");
-    QTest::newRow("entity typed by the player") << QStringLiteral("&amp;") << QStringLiteral("&amp;amp;");
+    QTest::newRow("entity typed by the player")
+        << QStringLiteral("&amp;") << QStringLiteral("&amp;amp;");
     QTest::newRow("apostrophe") << QStringLiteral("O'Neil") << QStringLiteral("O&#39;Neil");
     QTest::newRow("right-to-left override kept")
         << QStringLiteral("\u202Eevil") << QStringLiteral("\u202Eevil");
@@ -69,7 +70,8 @@ void TestWebEscape::attribute_value_cannot_leave_its_quotes_data()
         << QStringLiteral(" href=\"m?location=Oslo&amp;after=1.2.3\"");
     QTest::newRow("double quote") << QStringLiteral("\" onmouseover=\"x")
                                   << QStringLiteral(" href=\"&quot; onmouseover=&quot;x\"");
-    QTest::newRow("single quote") << QStringLiteral("' x='") << QStringLiteral(" href=\"&#39; x=&#39;\"");
+    QTest::newRow("single quote") << QStringLiteral("' x='")
+                                  << QStringLiteral(" href=\"&#39; x=&#39;\"");
     QTest::newRow("empty") << QString() << QStringLiteral(" href=\"\"");
 }
 
@@ -86,10 +88,11 @@ void TestWebEscape::url_component_keeps_only_unreserved_bytes_data()
     QTest::addColumn<QString>("encoded");
     QTest::newRow("unreserved") << QStringLiteral("Az09-._~") << QStringLiteral("Az09-._~");
     QTest::newRow("space and plus") << QStringLiteral("a b+c") << QStringLiteral("a%20b%2Bc");
-    QTest::newRow("query breakers") << QStringLiteral("&=?#/%")
-                                    << QStringLiteral("%26%3D%3F%23%2F%25");
+    QTest::newRow("query breakers")
+        << QStringLiteral("&=?#/%") << QStringLiteral("%26%3D%3F%23%2F%25");
     QTest::newRow("markup") << QStringLiteral("\"><svg>") << QStringLiteral("%22%3E%3Csvg%3E");
-    QTest::newRow("non-ASCII as UTF-8") << QStringLiteral("Tromsø") << QStringLiteral("Troms%C3%B8");
+    QTest::newRow("non-ASCII as UTF-8")
+        << QStringLiteral("Tromsø") << QStringLiteral("Troms%C3%B8");
     QTest::newRow("astral") << QStringLiteral("\U0001F600") << QStringLiteral("%F0%9F%98%80");
 }
 
@@ -125,10 +128,10 @@ void TestWebEscape::json_string_is_one_inert_literal_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("json");
     QTest::newRow("plain") << QStringLiteral("Ann") << QStringLiteral("\"Ann\"");
-    QTest::newRow("quote and backslash") << QStringLiteral("a\"b\\c")
-                                         << QStringLiteral("\"a\\\"b\\\\c\"");
-    QTest::newRow("script end tag") << QStringLiteral("</script>")
-                                    << QStringLiteral("\"\\u003c/script\\u003e\"");
+    QTest::newRow("quote and backslash")
+        << QStringLiteral("a\"b\\c") << QStringLiteral("\"a\\\"b\\\\c\"");
+    QTest::newRow("script end tag")
+        << QStringLiteral("</script>") << QStringLiteral("\"\\u003c/script\\u003e\"");
     QTest::newRow("ampersand") << QStringLiteral("&amp;") << QStringLiteral("\"\\u0026amp;\"");
     QTest::newRow("control characters")
         << QStringLiteral("a\nb\tc") + QChar(0x01) << QStringLiteral("\"a\\nb\\tc\\u0001\"");
@@ -136,8 +139,8 @@ void TestWebEscape::json_string_is_one_inert_literal_data()
         << QStringLiteral("\u2028\u2029") << QStringLiteral("\"\\u2028\\u2029\"");
     QTest::newRow("right-to-left override kept")
         << QStringLiteral("\u202Eevil") << QStringLiteral("\"\u202Eevil\"");
-    QTest::newRow("surrogate pair kept") << QStringLiteral("\U0001F600")
-                                         << QStringLiteral("\"\U0001F600\"");
+    QTest::newRow("surrogate pair kept")
+        << QStringLiteral("\U0001F600") << QStringLiteral("\"\U0001F600\"");
     QTest::newRow("lone surrogate replaced")
         << QString(QChar(0xD800)) + QLatin1Char('x') << QStringLiteral("\"\\ufffdx\"");
 }

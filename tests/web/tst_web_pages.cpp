@@ -75,8 +75,9 @@ void TestWebPages::names_and_locations_land_as_text_data()
                            << QStringLiteral("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;");
     QTest::newRow("right-to-left override")
         << QStringLiteral("\u202Eevil") << QStringLiteral("<bdi>\u202Eevil</bdi>");
-    QTest::newRow("emoji") << QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467").repeated(9)
-                           << QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467").repeated(9);
+    QTest::newRow("emoji")
+        << QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467").repeated(9)
+        << QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467").repeated(9);
 }
 
 void TestWebPages::names_and_locations_land_as_text()
@@ -107,7 +108,8 @@ void TestWebPages::player_asked_for_is_the_one_row_highlighted()
 {
     const QString page = rating_page(sample_view()).text();
     QCOMPARE(page.count(QStringLiteral("class=\"you\"")), 1);
-    QVERIFY(page.contains(QStringLiteral("<tr id=\"player-3\" class=\"you\" aria-current=\"true\">")));
+    QVERIFY(
+        page.contains(QStringLiteral("<tr id=\"player-3\" class=\"you\" aria-current=\"true\">")));
     QVERIFY(page.contains(QStringLiteral("<tr id=\"player-7\"><td class=\"place\">11</td>")));
 
     RatingView nobody = sample_view();
@@ -119,14 +121,15 @@ void TestWebPages::paging_links_carry_the_keys_and_the_location()
 {
     RatingView view = sample_view();
     const QString page = rating_page(view).text();
-    QVERIFY(page.contains(QStringLiteral("<a rel=\"prev\" href=\"m?before=900.1765368000007.7\">")));
+    QVERIFY(
+        page.contains(QStringLiteral("<a rel=\"prev\" href=\"m?before=900.1765368000007.7\">")));
     QVERIFY(page.contains(QStringLiteral("<a rel=\"next\" href=\"m?after=800.1765368000009.9\">")));
 
     view.rating = Rating::women;
     view.location = QStringLiteral("New York & Co");
     const QString local = rating_page(view).text();
-    QVERIFY(local.contains(QStringLiteral(
-        "href=\"w?location=New%20York%20%26%20Co&amp;after=800.1765368000009.9\"")));
+    QVERIFY(local.contains(
+        QStringLiteral("href=\"w?location=New%20York%20%26%20Co&amp;after=800.1765368000009.9\"")));
 
     view.previous.reset();
     view.next.reset();
@@ -196,7 +199,8 @@ void TestWebPages::query_is_read_or_refused_data()
     QTest::addColumn<qint64>("player");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("before");
-    QTest::newRow("top") << QByteArray() << true << QString() << qint64(0) << QString() << QString();
+    QTest::newRow("top") << QByteArray() << true << QString() << qint64(0) << QString()
+                         << QString();
     QTest::newRow("player link") << QByteArray("player=42") << true << QString() << qint64(42)
                                  << QString() << QString();
     QTest::newRow("location trimmed and folded")
@@ -208,14 +212,14 @@ void TestWebPages::query_is_read_or_refused_data()
         << QString();
     QTest::newRow("previous page") << QByteArray("before=5.6.7") << true << QString() << qint64(0)
                                    << QString() << QStringLiteral("5.6.7");
-    QTest::newRow("unknown parameter ignored") << QByteArray("utm_source=x&&") << true << QString()
-                                               << qint64(0) << QString() << QString();
-    QTest::newRow("player not a number") << QByteArray("player=abc") << false << QString()
-                                         << qint64(0) << QString() << QString();
+    QTest::newRow("unknown parameter ignored")
+        << QByteArray("utm_source=x&&") << true << QString() << qint64(0) << QString() << QString();
+    QTest::newRow("player not a number")
+        << QByteArray("player=abc") << false << QString() << qint64(0) << QString() << QString();
     QTest::newRow("player zero") << QByteArray("player=0") << false << QString() << qint64(0)
                                  << QString() << QString();
-    QTest::newRow("key cut short") << QByteArray("after=900.7") << false << QString() << qint64(0)
-                                   << QString() << QString();
+    QTest::newRow("key cut short")
+        << QByteArray("after=900.7") << false << QString() << qint64(0) << QString() << QString();
     QTest::newRow("key with markup") << QByteArray("before=%3Cb%3E.1.2") << false << QString()
                                      << qint64(0) << QString() << QString();
     QTest::newRow("location too long") << QByteArray("location=") + QByteArray(65, 'x') << false
