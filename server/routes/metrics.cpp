@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -19,9 +20,10 @@ std::string number(double value)
     char text[32];
     for (int precision = 1; precision <= 17; ++precision) {
         std::snprintf(text, sizeof text, "%.*g", precision, value);
-        if (std::strtod(text, nullptr) == value)
-            break;
+        if (std::strtod(text, nullptr) == value && !std::strchr(text, 'e'))
+            return text;
     }
+    std::snprintf(text, sizeof text, "%.17g", value);
     return text;
 }
 
