@@ -332,6 +332,23 @@ class RatingPages(unittest.TestCase):
         finally:
             phone.quit()
 
+    def test_system_dark_preference_darkens_the_page(self):
+        colours = {}
+        for scheme in ("light", "dark"):
+            self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            try:
+                self.load(SERVER["men"][60]["link"])
+                colours[scheme] = [self.browser.find_element(By.CSS_SELECTOR, css)
+                                   .value_of_css_property(prop) for css, prop in
+                                   (("body", "background-color"), ("body", "color"),
+                                    ("tr.you td", "background-color"))]
+            finally:
+                self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        self.assertEqual(colours["light"][0], "rgba(255, 255, 255, 1)")
+        for light, dark in zip(colours["light"], colours["dark"]):
+            self.assertNotEqual(light, dark)
+
     def test_api_gives_the_page_as_json(self):
         import json
         men = SERVER["men"]
