@@ -80,7 +80,7 @@ void bench_filter::filter_one_reading()
     QFETCH(double, amplitude);
     const QVector<Sample> trace = make_trace(amplitude);
 
-    smoothedaccelerometerfilter filter;
+    smoothedaccelerometerfilter filter{game_state()};
     QAccelerometerReading reading;
     int next = 0;
     QBENCHMARK
@@ -105,7 +105,7 @@ void bench_filter::filter_one_reading_through_sensor()
     const QVector<Sample> trace = make_trace(amplitude);
 
     QAccelerometer sensor;
-    smoothedaccelerometerfilter filter;
+    smoothedaccelerometerfilter filter{game_state()};
     sensor.setIdentifier(backend_id);
     sensor.addFilter(&filter);
     factory.last_made = nullptr;

@@ -3,8 +3,7 @@
 #include "benchfixture.h"
 
 #include "game/gamestate.h"
-#include "game/recordkey.h"
-#include "game/scores.h"
+#include "support/genuinekey.h"
 #include "storage/savefile.h"
 
 #include <QDir>
@@ -16,7 +15,7 @@ GameState typical_state()
     state.location = QStringLiteral("Helsinki");
     state.your_top = 412;
     state.current_top = 377;
-    state.key = md5_hex(make_key(key_text(state.your_top, state.current_top)));
+    state.key = genuine_key(state.your_top, state.current_top);
     state.local_top = 5;
     state.world_top = 120;
     state.message = QStringLiteral("Great shaking! You are 5th in Helsinki & 120th in the world.");

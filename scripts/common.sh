@@ -29,10 +29,28 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 }
 
-# Configures and builds into the given folder.
-build_quiverbolt() {
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$dir" -j"$(nproc)"
+# Configures and builds a preset of CMakePresets.json (dev, play, asan, device).
+build_preset() {
+    cmake --preset "$1"
+    cmake --build --preset "$1" -j"$(nproc)"
+}
+
+# Runs a command in a network namespace of its own, where only loopback
+# exists, so that servers the command starts can take the game's fixed rating
+# port. A shell function must be exported (export -f) to run there. Where no
+# namespace can be made, the command runs as it is.
+in_private_network() {
+    if [ -z "${QUIVERBOLT_IN_NETNS:-}" ] && unshare -rn true 2>/dev/null; then
+        QUIVERBOLT_IN_NETNS=1 unshare -rn bash -c 'ip link set lo up && "$@"' bash "$@"
+    else
+        "$@"
+    fi
+}
+
+# Creates the folder that the game of the given build keeps its save file
+# in (the game never creates it), as the game itself works it out.
+ensure_documents_folder() {
+    local folder
+    folder=$("$1/tools/quiverbolt_save_folder")
+    mkdir -p "$folder"
 }

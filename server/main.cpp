@@ -29,13 +29,12 @@ constexpr int usage_error = 2;
 // Threads that answer the rating pages and the API, each with its own connection.
 constexpr int read_threads = 2;
 
-const char usage[] =
-    "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
-    "The QuiverBolt rating server.\n\n"
-    "Commands:\n"
-    "  serve   answer the game's submissions over HTTP\n"
-    "  seed    add made-up players to a database (for benchmarks)\n\n"
-    "Run quiverbolt-rating COMMAND --help for the command's options.\n";
+const char usage[] = "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
+                     "The QuiverBolt rating server.\n\n"
+                     "Commands:\n"
+                     "  serve   answer the game's submissions over HTTP\n"
+                     "  seed    add made-up players to a database (for benchmarks)\n\n"
+                     "Run quiverbolt-rating COMMAND --help for the command's options.\n";
 
 void print_error(const QString &text)
 {
@@ -67,9 +66,8 @@ bool parse_options(QCommandLineParser &parser, const QStringList &arguments)
 // "sqlite:" and a file in $XDG_DATA_HOME/quiverbolt/, the folder made if need be.
 QString default_database()
 {
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/quiverbolt");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/quiverbolt");
     QDir().mkpath(folder);
     return QStringLiteral("sqlite:") + folder + QStringLiteral("/rating.db");
 }
@@ -111,7 +109,8 @@ int serve(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Answers the game's rating submissions (POST /) and GET /healthz over HTTP."));
     const QCommandLineOption listen_option(
-        QStringLiteral("listen"), QStringLiteral("Address and port to listen on (port 0: any free one)."),
+        QStringLiteral("listen"),
+        QStringLiteral("Address and port to listen on (port 0: any free one)."),
         QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8390"));
     const QCommandLineOption database_option(
         QStringLiteral("database"),

@@ -47,7 +47,7 @@ void answer(QDialog &dialog, const QString &how)
 
 } // namespace
 
-class DialogsTest : public QObject
+class TestDialogs : public QObject
 {
     Q_OBJECT
 
@@ -72,7 +72,7 @@ private slots:
     void submit_answer();
 };
 
-void DialogsTest::license_shows_terms_data()
+void TestDialogs::license_shows_terms_data()
 {
     QTest::addColumn<QString>("widget");
     QTest::addColumn<QString>("text");
@@ -95,7 +95,7 @@ void DialogsTest::license_shows_terms_data()
     QTest::newRow("link") << "terms_link" << QString::fromLatin1(quiverbolt::terms_url);
 }
 
-void DialogsTest::license_shows_terms()
+void TestDialogs::license_shows_terms()
 {
     QFETCH(QString, widget);
     QFETCH(QString, text);
@@ -113,7 +113,7 @@ void DialogsTest::license_shows_terms()
         QFAIL(qPrintable(widget));
 }
 
-void DialogsTest::license_answer_data()
+void TestDialogs::license_answer_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("result");
@@ -124,7 +124,7 @@ void DialogsTest::license_answer_data()
     QTest::newRow("close window") << "close" << int(QDialog::Rejected);
 }
 
-void DialogsTest::license_answer()
+void TestDialogs::license_answer()
 {
     QFETCH(QString, how);
     QFETCH(int, result);
@@ -140,7 +140,7 @@ void DialogsTest::license_answer()
     QVERIFY(!dialog.isVisible());
 }
 
-void DialogsTest::license_link_opens_terms_page_and_stays_open()
+void TestDialogs::license_link_opens_terms_page_and_stays_open()
 {
     UrlCatcher browser;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open_url");
@@ -159,7 +159,7 @@ void DialogsTest::license_link_opens_terms_page_and_stays_open()
     QCOMPARE(finished.count(), 0);
 }
 
-void DialogsTest::submit_fills_from_game_state_data()
+void TestDialogs::submit_fills_from_game_state_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("location");
@@ -196,7 +196,7 @@ void DialogsTest::submit_fills_from_game_state_data()
                                      << "score ( 0 )" << false << false;
 }
 
-void DialogsTest::submit_fills_from_game_state()
+void TestDialogs::submit_fills_from_game_state()
 {
     QFETCH(QString, name);
     QFETCH(QString, location);
@@ -217,7 +217,7 @@ void DialogsTest::submit_fills_from_game_state()
     state.your_top = record;
     state.current_top = score;
 
-    Submit dialog;
+    Submit dialog(game_state());
     QCOMPARE(dialog.form->lineEdit_3->text(), name);
     QCOMPARE(dialog.form->lineEdit_2->text(), location);
     QCOMPARE(dialog.form->recBox->text(), record_text);
@@ -231,7 +231,7 @@ void DialogsTest::submit_fills_from_game_state()
     QCOMPARE(state.sex, sex);
 }
 
-void DialogsTest::clicking_a_box_flips_its_pair_data()
+void TestDialogs::clicking_a_box_flips_its_pair_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<bool>("record_checked");
@@ -246,7 +246,7 @@ void DialogsTest::clicking_a_box_flips_its_pair_data()
     QTest::newRow("unchecked women box") << "womBox" << true << false << 1 << "w";
 }
 
-void DialogsTest::clicking_a_box_flips_its_pair()
+void TestDialogs::clicking_a_box_flips_its_pair()
 {
     QFETCH(QString, box);
     QFETCH(bool, record_checked);
@@ -254,7 +254,7 @@ void DialogsTest::clicking_a_box_flips_its_pair()
     QFETCH(int, tosend);
     QFETCH(QString, sex);
 
-    Submit dialog;
+    Submit dialog(game_state());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *target = dialog.findChild<QCheckBox *>(box);
@@ -282,7 +282,7 @@ void DialogsTest::clicking_a_box_flips_its_pair()
     QCOMPARE(game_state().sex, QStringLiteral("m"));
 }
 
-void DialogsTest::input_choices_follow_the_boxes_data()
+void TestDialogs::input_choices_follow_the_boxes_data()
 {
     QTest::addColumn<bool>("record");
     QTest::addColumn<bool>("score");
@@ -298,7 +298,7 @@ void DialogsTest::input_choices_follow_the_boxes_data()
     QTest::newRow("none checked") << false << false << false << false << 0 << "m";
 }
 
-void DialogsTest::input_choices_follow_the_boxes()
+void TestDialogs::input_choices_follow_the_boxes()
 {
     QFETCH(bool, record);
     QFETCH(bool, score);
@@ -307,7 +307,7 @@ void DialogsTest::input_choices_follow_the_boxes()
     QFETCH(int, tosend);
     QFETCH(QString, sex);
 
-    Submit dialog;
+    Submit dialog(game_state());
     dialog.form->recBox->setChecked(record);
     dialog.form->scoBox->setChecked(score);
     dialog.form->menBox->setChecked(men);
@@ -316,10 +316,10 @@ void DialogsTest::input_choices_follow_the_boxes()
     QCOMPARE(dialog.input_sex(), sex);
 }
 
-void DialogsTest::input_texts_are_the_fields()
+void TestDialogs::input_texts_are_the_fields()
 {
     game_state().name = QStringLiteral("Old");
-    Submit dialog;
+    Submit dialog(game_state());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -331,7 +331,7 @@ void DialogsTest::input_texts_are_the_fields()
     QCOMPARE(game_state().name, QStringLiteral("Old"));
 }
 
-void DialogsTest::submit_answer_data()
+void TestDialogs::submit_answer_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("result");
@@ -342,12 +342,12 @@ void DialogsTest::submit_answer_data()
     QTest::newRow("close window") << "close" << int(QDialog::Rejected);
 }
 
-void DialogsTest::submit_answer()
+void TestDialogs::submit_answer()
 {
     QFETCH(QString, how);
     QFETCH(int, result);
 
-    Submit dialog;
+    Submit dialog(game_state());
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.open();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -357,5 +357,5 @@ void DialogsTest::submit_answer()
     QCOMPARE(finished.at(0).at(0).toInt(), result);
 }
 
-QTEST_MAIN(DialogsTest)
+QTEST_MAIN(TestDialogs)
 #include "tst_dialogs.moc"

@@ -136,7 +136,7 @@ int pixels_of_colour(const QImage &image, const QRect &area, QRgb colour)
 
 } // namespace
 
-class EndToEndTest : public QObject
+class TestEndToEnd : public QObject
 {
     Q_OBJECT
 
@@ -177,7 +177,7 @@ private:
     int zero_counter_pixels = 0; // magenta of the counter while it shows "0"
 };
 
-void EndToEndTest::initTestCase()
+void TestEndToEnd::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server: run under xvfb-run");
@@ -213,7 +213,7 @@ void EndToEndTest::initTestCase()
     qputenv("PATH", QFile::encodeName(stub_dir) + ':' + qgetenv("PATH"));
 }
 
-void EndToEndTest::cleanupTestCase()
+void TestEndToEnd::cleanupTestCase()
 {
     if (!game_running())
         return;
@@ -221,13 +221,13 @@ void EndToEndTest::cleanupTestCase()
     game.waitForFinished();
 }
 
-void EndToEndTest::start_game(const QString &trace)
+void TestEndToEnd::start_game(const QString &trace)
 {
     QVERIFY(!game_running());
     // Started as the launcher starts it: the game finds its own sensor
     // plugin; everything else comes from the environment of this test (home
     // folder, system bus, X display, the stand-in browser on the PATH).
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = home.environment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("QT_PLUGIN_PATH"));
     env.insert(QStringLiteral("QUIVERBOLT_ACCEL_TRACE"),
@@ -239,7 +239,7 @@ void EndToEndTest::start_game(const QString &trace)
     QVERIFY(game.waitForStarted());
 }
 
-WId EndToEndTest::find_window(const QString &title, const QSize &size)
+WId TestEndToEnd::find_window(const QString &title, const QSize &size)
 {
     const Run search = run(QStringLiteral("xdotool"),
                            {QStringLiteral("search"), QStringLiteral("--sync"),
@@ -266,7 +266,7 @@ WId EndToEndTest::find_window(const QString &title, const QSize &size)
     return window;
 }
 
-bool EndToEndTest::click(WId window, const QRect &area)
+bool TestEndToEnd::click(WId window, const QRect &area)
 {
     const QPoint at = area.center();
     const Run tap = run(QStringLiteral("xdotool"),
@@ -278,26 +278,26 @@ bool EndToEndTest::click(WId window, const QRect &area)
     return tap.exit_code == 0;
 }
 
-QImage EndToEndTest::grab(WId window)
+QImage TestEndToEnd::grab(WId window)
 {
     return QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(
         QImage::Format_RGB32);
 }
 
-void EndToEndTest::close_window(WId window)
+void TestEndToEnd::close_window(WId window)
 {
     const Run close = run(QStringLiteral(CLOSE_WINDOW), {QString::number(window)});
     QVERIFY2(close.exit_code == 0, close.output.constData());
 }
 
-void EndToEndTest::expect_exit_status_0()
+void TestEndToEnd::expect_exit_status_0()
 {
     QVERIFY2(game.waitForFinished(exit_timeout_ms), "the game did not end");
     QCOMPARE(game.exitStatus(), QProcess::NormalExit);
     QCOMPARE(game.exitCode(), 0);
 }
 
-QByteArray EndToEndTest::keep_score()
+QByteArray TestEndToEnd::keep_score()
 {
     const FileStamp before = stamp_of(home.save_path());
     if (!click(main_window, counter))
@@ -311,7 +311,7 @@ QByteArray EndToEndTest::keep_score()
     return read_file(home.save_path());
 }
 
-void EndToEndTest::refused_terms_exit_without_writing()
+void TestEndToEnd::refused_terms_exit_without_writing()
 {
     start_game(QStringLiteral("still.trace"));
     const WId terms = find_window(terms_title, terms_size);
@@ -323,7 +323,7 @@ void EndToEndTest::refused_terms_exit_without_writing()
              QStringList());
 }
 
-void EndToEndTest::accepted_terms_write_first_run_document_then_show_game()
+void TestEndToEnd::accepted_terms_write_first_run_document_then_show_game()
 {
     start_game(QStringLiteral("still.trace"));
     const WId terms = find_window(terms_title, terms_size);
@@ -340,7 +340,7 @@ void EndToEndTest::accepted_terms_write_first_run_document_then_show_game()
     QCOMPARE(read_file(home.save_path()), first_run_document());
 }
 
-void EndToEndTest::second_start_rewrites_first_run_document()
+void TestEndToEnd::second_start_rewrites_first_run_document()
 {
     QVERIFY(mce.clear_requests());
     start_game(QStringLiteral("still.trace"));
@@ -371,7 +371,7 @@ void EndToEndTest::second_start_rewrites_first_run_document()
     expect_exit_status_0();
 }
 
-void EndToEndTest::shaking_raises_power_and_tap_keeps_it_as_score()
+void TestEndToEnd::shaking_raises_power_and_tap_keeps_it_as_score()
 {
     QVERIFY2(zero_counter_pixels > 0, "needs the counter's \"0\" from the second start");
     QVERIFY(mce.clear_requests());
@@ -395,7 +395,7 @@ void EndToEndTest::shaking_raises_power_and_tap_keeps_it_as_score()
     QCOMPARE(kept.state.your_top, kept.state.current_top);
 }
 
-void EndToEndTest::restart_keeps_zero_score()
+void TestEndToEnd::restart_keeps_zero_score()
 {
     QVERIFY2(game_running(), "the game is not running");
     const Loaded before = load(read_file(home.save_path()));
@@ -410,7 +410,7 @@ void EndToEndTest::restart_keeps_zero_score()
     QCOMPARE(after.state.your_top, before.state.your_top);
 }
 
-void EndToEndTest::submission_posts_file_and_shows_reply_and_link()
+void TestEndToEnd::submission_posts_file_and_shows_reply_and_link()
 {
     QVERIFY2(game_running(), "the game is not running");
     const int hint_green = pixels_of_colour(grab(main_window), tip_view, link_green);
@@ -451,7 +451,7 @@ void EndToEndTest::submission_posts_file_and_shows_reply_and_link()
     QTRY_COMPARE_WITH_TIMEOUT(read_file(opened_urls), reply_link + '\n', peer_timeout_ms);
 }
 
-void EndToEndTest::display_off_stops_clock_and_on_resumes_it()
+void TestEndToEnd::display_off_stops_clock_and_on_resumes_it()
 {
     QVERIFY2(game_running(), "the game is not running");
     // The first "on" of a run only starts what already runs; from then on
@@ -481,7 +481,7 @@ void EndToEndTest::display_off_stops_clock_and_on_resumes_it()
     QVERIFY(saved_seconds(keep_score()) > stopped_at);
 }
 
-void EndToEndTest::closing_window_exits_cleanly_without_writing()
+void TestEndToEnd::closing_window_exits_cleanly_without_writing()
 {
     QVERIFY2(game_running(), "the game is not running");
     const QByteArray document = read_file(home.save_path());
@@ -494,5 +494,5 @@ void EndToEndTest::closing_window_exits_cleanly_without_writing()
     QVERIFY(stamp_of(home.save_path()) == stamp);
 }
 
-QTEST_MAIN(EndToEndTest)
+QTEST_MAIN(TestEndToEnd)
 #include "tst_end_to_end.moc"

@@ -38,7 +38,7 @@ struct FilteredSensor
     const QAccelerometerReading *passed_on() { return sensor.reading(); }
 
     QAccelerometer sensor;
-    smoothedaccelerometerfilter filter; // declared after the sensor: leaves its chain first
+    smoothedaccelerometerfilter filter{game_state()}; // declared after the sensor: leaves its chain first
     ScriptedAccelerometer *backend = nullptr;
 };
 
@@ -51,7 +51,7 @@ QString bits(double value)
 
 } // namespace
 
-class tst_filter : public QObject
+class TestFilter : public QObject
 {
     Q_OBJECT
 
@@ -73,19 +73,19 @@ private slots:
     void filter_adds_into_the_slot_the_tick_opened();
 };
 
-void tst_filter::initTestCase()
+void TestFilter::initTestCase()
 {
     QSensorManager::registerBackend(QAccelerometer::type, backend_id, &factory);
     FilteredSensor probe;
     QVERIFY2(probe.backend, "the scripted accelerometer driver did not attach");
 }
 
-void tst_filter::init()
+void TestFilter::init()
 {
     game_state() = GameState{};
 }
 
-void tst_filter::damping_curve_covers_four_to_twenty_data()
+void TestFilter::damping_curve_covers_four_to_twenty_data()
 {
     QTest::addColumn<int>("intensity");
     QTest::addColumn<int>("damped");
@@ -99,7 +99,7 @@ void tst_filter::damping_curve_covers_four_to_twenty_data()
         QTest::addRow("%d above the band", i) << i << i;
 }
 
-void tst_filter::damping_curve_covers_four_to_twenty()
+void TestFilter::damping_curve_covers_four_to_twenty()
 {
     QFETCH(int, intensity);
     QFETCH(int, damped);
@@ -107,7 +107,7 @@ void tst_filter::damping_curve_covers_four_to_twenty()
     QCOMPARE(damped_intensity(intensity), damped);
 }
 
-void tst_filter::intensity_is_whole_distance_from_gravity_data()
+void TestFilter::intensity_is_whole_distance_from_gravity_data()
 {
     QTest::addColumn<float>("x");
     QTest::addColumn<float>("y");
@@ -129,7 +129,7 @@ void tst_filter::intensity_is_whole_distance_from_gravity_data()
     QTest::newRow("just below 2 in free fall") << -2.97f << -2.49f << 6.76897335f << 1;
 }
 
-void tst_filter::intensity_is_whole_distance_from_gravity()
+void TestFilter::intensity_is_whole_distance_from_gravity()
 {
     QFETCH(float, x);
     QFETCH(float, y);
@@ -139,7 +139,7 @@ void tst_filter::intensity_is_whole_distance_from_gravity()
     QCOMPARE(shake_intensity(x, y, z), intensity);
 }
 
-void tst_filter::reading_adds_its_damped_intensity_data()
+void TestFilter::reading_adds_its_damped_intensity_data()
 {
     QTest::addColumn<qreal>("x");
     QTest::addColumn<qreal>("y");
@@ -168,7 +168,7 @@ void tst_filter::reading_adds_its_damped_intensity_data()
     QTest::newRow("just below 2 in free fall") << -2.97 << -2.49 << 6.768973350524902 << 1;
 }
 
-void tst_filter::reading_adds_its_damped_intensity()
+void TestFilter::reading_adds_its_damped_intensity()
 {
     QFETCH(qreal, x);
     QFETCH(qreal, y);
@@ -182,7 +182,7 @@ void tst_filter::reading_adds_its_damped_intensity()
     QCOMPARE(game_state().shake_window[0], float(intensity));
 }
 
-void tst_filter::first_reading_is_never_smoothed()
+void TestFilter::first_reading_is_never_smoothed()
 {
     // Close enough to the filter's initial zeros to be smoothed, were it primed.
     FilteredSensor accelerometer;
@@ -196,7 +196,7 @@ void tst_filter::first_reading_is_never_smoothed()
     QCOMPARE(bits(game_state().reading_z), bits(0.05f));
 }
 
-void tst_filter::small_changes_are_smoothed_on_all_axes_or_none_data()
+void TestFilter::small_changes_are_smoothed_on_all_axes_or_none_data()
 {
     QTest::addColumn<QVector<qreal>>("first");
     QTest::addColumn<QVector<qreal>>("second");
@@ -234,7 +234,7 @@ void tst_filter::small_changes_are_smoothed_on_all_axes_or_none_data()
         << QVector<qreal>{0.0223000031f, -0.0311000012f, 9.81900024f};
 }
 
-void tst_filter::small_changes_are_smoothed_on_all_axes_or_none()
+void TestFilter::small_changes_are_smoothed_on_all_axes_or_none()
 {
     QFETCH(QVector<qreal>, first);
     QFETCH(QVector<qreal>, second);
@@ -253,7 +253,7 @@ void tst_filter::small_changes_are_smoothed_on_all_axes_or_none()
     QCOMPARE(bits(game_state().reading_z), bits(float(passed_on[2])));
 }
 
-void tst_filter::smoothed_value_becomes_the_previous_reading()
+void TestFilter::smoothed_value_becomes_the_previous_reading()
 {
     FilteredSensor accelerometer;
 
@@ -274,7 +274,7 @@ void tst_filter::smoothed_value_becomes_the_previous_reading()
     QCOMPARE(bits(tilted.passed_on()->x()), bits(0.25));
 }
 
-void tst_filter::readings_between_ticks_add_into_the_same_slot()
+void TestFilter::readings_between_ticks_add_into_the_same_slot()
 {
     game_state().filter_slot = 7;
     FilteredSensor accelerometer;
@@ -289,7 +289,7 @@ void tst_filter::readings_between_ticks_add_into_the_same_slot()
     QCOMPARE(game_state().intensity, 21);
 }
 
-void tst_filter::filter_adds_into_the_slot_the_tick_opened()
+void TestFilter::filter_adds_into_the_slot_the_tick_opened()
 {
     FilteredSensor accelerometer;
     game_state().shake_window[50] = 2.5f;
@@ -305,5 +305,5 @@ void tst_filter::filter_adds_into_the_slot_the_tick_opened()
     QCOMPARE(game_state().shake_window, expected);
 }
 
-QTEST_GUILESS_MAIN(tst_filter)
+QTEST_GUILESS_MAIN(TestFilter)
 #include "tst_filter.moc"

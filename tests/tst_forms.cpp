@@ -122,7 +122,7 @@ QString text_of(QWidget *widget)
 
 } // namespace
 
-class FormsTest : public QObject
+class TestForms : public QObject
 {
     Q_OBJECT
 
@@ -141,7 +141,7 @@ private slots:
     void buttons_reach_their_slots();
 };
 
-void FormsTest::widget_matches_layout_data()
+void TestForms::widget_matches_layout_data()
 {
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("parent");
@@ -292,7 +292,7 @@ void FormsTest::widget_matches_layout_data()
     // clang-format on
 }
 
-void FormsTest::widget_matches_layout()
+void TestForms::widget_matches_layout()
 {
     QFETCH(QString, form);
     QFETCH(QString, parent);
@@ -350,7 +350,7 @@ void FormsTest::widget_matches_layout()
     QCOMPARE(text_of(widget), text);
 }
 
-void FormsTest::counter_palette_is_magenta_on_white_data()
+void TestForms::counter_palette_is_magenta_on_white_data()
 {
     QTest::addColumn<int>("group");
     QTest::addColumn<int>("role");
@@ -384,7 +384,7 @@ void FormsTest::counter_palette_is_magenta_on_white_data()
     }
 }
 
-void FormsTest::counter_palette_is_magenta_on_white()
+void TestForms::counter_palette_is_magenta_on_white()
 {
     QFETCH(int, group);
     QFETCH(int, role);
@@ -399,7 +399,7 @@ void FormsTest::counter_palette_is_magenta_on_white()
     QCOMPARE(brush.color().alpha(), 255);
 }
 
-void FormsTest::main_window_properties_data()
+void TestForms::main_window_properties_data()
 {
     QTest::addColumn<QString>("name_before");
     QTest::addColumn<QString>("name_after");
@@ -409,7 +409,7 @@ void FormsTest::main_window_properties_data()
                                                  << "game";
 }
 
-void FormsTest::main_window_properties()
+void TestForms::main_window_properties()
 {
     QFETCH(QString, name_before);
     QFETCH(QString, name_after);
@@ -438,7 +438,7 @@ void FormsTest::main_window_properties()
         16);
 }
 
-void FormsTest::submit_dialog_properties()
+void TestForms::submit_dialog_properties()
 {
     SubmitHost dialog;
     dialog.form.setupUi(&dialog);
@@ -472,7 +472,7 @@ void FormsTest::submit_dialog_properties()
     }
 }
 
-void FormsTest::license_dialog_properties()
+void TestForms::license_dialog_properties()
 {
     LicenseHost dialog;
     dialog.setObjectName(QStringLiteral("terms"));
@@ -491,7 +491,7 @@ void FormsTest::license_dialog_properties()
     QVERIFY(unnamed.layout() == nullptr);
 }
 
-void FormsTest::buttons_reach_their_slots_data()
+void TestForms::buttons_reach_their_slots_data()
 {
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("sender");
@@ -529,7 +529,7 @@ void FormsTest::buttons_reach_their_slots_data()
                                 << "terms_link" << QStringList{"get_url()"};
 }
 
-void FormsTest::buttons_reach_their_slots()
+void TestForms::buttons_reach_their_slots()
 {
     QFETCH(QString, form);
     QFETCH(QString, sender);
@@ -557,5 +557,5 @@ void FormsTest::buttons_reach_their_slots()
     QCOMPARE(calls_of(host.get()), calls);
 }
 
-QTEST_MAIN(FormsTest)
+QTEST_MAIN(TestForms)
 #include "tst_forms.moc"

@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 QuiverBolt developers
 // SPDX-License-Identifier: MIT
 #include "game/gamestate.h"
-#include "saveloop.h"
+#include "save_loop/saveloop.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/sanitizer.h"
 #include "support/testhome.h"
 
 #include <QDir>
@@ -18,21 +19,8 @@
 
 namespace {
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUIVERBOLT_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) && !defined(QUIVERBOLT_SANITIZED)
-#define QUIVERBOLT_SANITIZED 1
-#endif
-
 // Each run costs a process start, several times dearer under the sanitizers.
-#ifdef QUIVERBOLT_SANITIZED
-constexpr int kill_runs = 200;
-#else
-constexpr int kill_runs = 1000;
-#endif
+constexpr int kill_runs = under_address_sanitizer ? 200 : 1000;
 // The kill lands this long, at most, after the first save is done.
 constexpr int longest_delay_us = 20000;
 
@@ -94,6 +82,7 @@ void TestKillDuringSave::killed_saves_leave_a_whole_document()
     for (int run = 0; run < kill_runs; ++run) {
         const QString where = QStringLiteral("run %1, seed %2").arg(run).arg(seed);
         QProcess loop;
+        loop.setProcessEnvironment(home.environment());
         loop.start(QStringLiteral(SAVE_LOOP), QStringList());
         QVERIFY2(loop.waitForStarted(), qPrintable(loop.errorString()));
         // The loop saves where the game would for this home folder.

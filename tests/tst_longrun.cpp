@@ -21,14 +21,7 @@
 
 #include <memory>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUIVERBOLT_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) && !defined(QUIVERBOLT_ASAN)
-#define QUIVERBOLT_ASAN 1
-#endif
+#include "support/sanitizer.h"
 #ifdef QUIVERBOLT_ASAN
 #include <sanitizer/allocator_interface.h>
 #endif
@@ -73,7 +66,7 @@ qint64 memory_in_use()
 
 } // namespace
 
-class tst_longrun : public QObject
+class TestLongRun : public QObject
 {
     Q_OBJECT
 
@@ -93,11 +86,12 @@ private:
     int unlock_requests = 0;
 };
 
-void tst_longrun::initTestCase()
+void TestLongRun::initTestCase()
 {
     bus = std::make_unique<SystemBus>();
     QVERIFY2(bus->is_running(), qPrintable(bus->error()));
     home = std::make_unique<TestHome>();
+    home->make_current();
     QVERIFY(write_save_file(home->save_path(), first_run_document()));
 
     factory.make_default(QByteArrayLiteral("quiverbolt.test.accelerometer"));
@@ -105,7 +99,7 @@ void tst_longrun::initTestCase()
     QVERIFY2(mce.start(), "the stand-in MCE did not come up");
 }
 
-void tst_longrun::cleanupTestCase()
+void TestLongRun::cleanupTestCase()
 {
     mce.stop();
 }
@@ -114,7 +108,7 @@ void tst_longrun::cleanupTestCase()
 // tick period, the tick, then whatever the bus has brought in meanwhile.
 // Every round ends once MCE has taken all of the round's requests; false
 // when it does not get them all.
-bool tst_longrun::play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, int ticks)
+bool TestLongRun::play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, int ticks)
 {
     while (ticks > 0) {
         const int round = qMin(ticks, ticks_per_round);
@@ -144,7 +138,7 @@ bool tst_longrun::play_ticks(Quiverbolt &window, ScriptedAccelerometer *driver, 
     return true;
 }
 
-void tst_longrun::hour_of_shaking_keeps_memory_and_objects_flat()
+void TestLongRun::hour_of_shaking_keeps_memory_and_objects_flat()
 {
     Quiverbolt window;
     window.show();
@@ -190,7 +184,7 @@ int main(int argc, char **argv)
     qputenv("QT_SENSORS_LOAD_PLUGINS", "0");
     QApplication app(argc, argv);
     QTEST_SET_MAIN_SOURCE_PATH
-    tst_longrun test;
+    TestLongRun test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -9,6 +9,7 @@
 #include "game/scores.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/genuinekey.h"
 #include "support/modaldialog.h"
 #include "support/testhome.h"
 
@@ -45,13 +46,13 @@ QByteArray kept_score_document(int record, int score)
     GameState state;
     state.your_top = record;
     state.current_top = score;
-    state.key = md5_hex(make_key_from_draw(key_text(record, score), 1804289383));
+    state.key = genuine_key(record, score);
     return save_document(state);
 }
 
 } // namespace
 
-class MainWindowTest : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -80,20 +81,21 @@ private:
     TestHome home;
 };
 
-void MainWindowTest::initTestCase()
+void TestMainWindow::initTestCase()
 {
+    home.make_current();
     // No system bus: MCE requests go nowhere, which the game must shrug off.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quiverbolt-test-bus");
     QCOMPARE(save_file_path(), home.save_path());
 }
 
-void MainWindowTest::init()
+void TestMainWindow::init()
 {
     game_state() = GameState{};
     QFile::remove(home.save_path());
 }
 
-void MainWindowTest::meta_object_has_the_nine_slots_in_order()
+void TestMainWindow::meta_object_has_the_nine_slots_in_order()
 {
     const QMetaObject &meta = Quiverbolt::staticMetaObject;
     QCOMPARE(meta.className(), "Quiverbolt");
@@ -121,7 +123,7 @@ void MainWindowTest::meta_object_has_the_nine_slots_in_order()
     QCOMPARE(meta.method(meta.methodOffset() + 8).parameterNames(), QList<QByteArray>{"message"});
 }
 
-void MainWindowTest::first_start_shows_terms_and_writes_the_first_run_document()
+void TestMainWindow::first_start_shows_terms_and_writes_the_first_run_document()
 {
     answer_next_modal("pushButton_2"); // "Yes, agree"
     Quiverbolt window;
@@ -136,7 +138,7 @@ void MainWindowTest::first_start_shows_terms_and_writes_the_first_run_document()
     QCOMPARE(game_state().local_top, -1);
 }
 
-void MainWindowTest::second_start_rewrites_the_first_run_document()
+void TestMainWindow::second_start_rewrites_the_first_run_document()
 {
     QVERIFY(write_file(home.save_path(), first_run_document()));
     Quiverbolt window;
@@ -153,7 +155,7 @@ void MainWindowTest::second_start_rewrites_the_first_run_document()
     QCOMPARE(rewritten, save_document(game_state()));
 }
 
-void MainWindowTest::genuine_save_file_fills_the_labels()
+void TestMainWindow::genuine_save_file_fills_the_labels()
 {
     QByteArray document = kept_score_document(120, 57);
     document.replace("<local_top>-1</local_top>", "<local_top>12</local_top>");
@@ -166,7 +168,7 @@ void MainWindowTest::genuine_save_file_fills_the_labels()
     QCOMPARE(read_file(home.save_path()), document); // a genuine file is not rewritten
 }
 
-void MainWindowTest::tip_view_hidden_after_start_even_with_a_stored_message()
+void TestMainWindow::tip_view_hidden_after_start_even_with_a_stored_message()
 {
     QByteArray document = kept_score_document(3, 3);
     document.replace("<message></message>", "<message>Top ten!</message>");
@@ -179,7 +181,7 @@ void MainWindowTest::tip_view_hidden_after_start_even_with_a_stored_message()
     QVERIFY(window.findChild<QPushButton *>(QStringLiteral("tip_label"))->isVisible());
 }
 
-void MainWindowTest::no_tick_runs_during_construction()
+void TestMainWindow::no_tick_runs_during_construction()
 {
     QVERIFY(write_file(home.save_path(), kept_score_document(0, 0)));
     Quiverbolt window;
@@ -193,7 +195,7 @@ void MainWindowTest::no_tick_runs_during_construction()
     QVERIFY(game_state().sec > 0.0);
 }
 
-void MainWindowTest::ticks_show_whole_seconds_and_the_power()
+void TestMainWindow::ticks_show_whole_seconds_and_the_power()
 {
     QVERIFY(write_file(home.save_path(), kept_score_document(0, 0)));
     Quiverbolt window;
@@ -206,7 +208,7 @@ void MainWindowTest::ticks_show_whole_seconds_and_the_power()
     QCOMPARE(label_text(window, "curr_score"), QStringLiteral("12"));
 }
 
-void MainWindowTest::tapping_the_counter_keeps_the_score_data()
+void TestMainWindow::tapping_the_counter_keeps_the_score_data()
 {
     QTest::addColumn<int>("record");
     QTest::addColumn<int>("power");
@@ -221,7 +223,7 @@ void MainWindowTest::tapping_the_counter_keeps_the_score_data()
     QTest::newRow("one above the record") << 40 << 41 << "41" << record_tip;
 }
 
-void MainWindowTest::tapping_the_counter_keeps_the_score()
+void TestMainWindow::tapping_the_counter_keeps_the_score()
 {
     QFETCH(int, record);
     QFETCH(int, power);
@@ -245,7 +247,7 @@ void MainWindowTest::tapping_the_counter_keeps_the_score()
     QCOMPARE(QString::number(saved.your_top), shown_record);
 }
 
-void MainWindowTest::restart_keeps_a_zero_score()
+void TestMainWindow::restart_keeps_a_zero_score()
 {
     QVERIFY(write_file(home.save_path(), kept_score_document(70, 70)));
     Quiverbolt window;
@@ -266,7 +268,7 @@ void MainWindowTest::restart_keeps_a_zero_score()
     QVERIFY(key_is_genuine(game_state().key, key_text(70, 0)));
 }
 
-void MainWindowTest::failed_save_shows_save_failed()
+void TestMainWindow::failed_save_shows_save_failed()
 {
     QVERIFY(write_file(home.save_path(), kept_score_document(9, 9)));
     Quiverbolt window;
@@ -281,7 +283,7 @@ void MainWindowTest::failed_save_shows_save_failed()
     QVERIFY(QDir(home.save_path()).removeRecursively());
 }
 
-void MainWindowTest::font_warning_names_the_first_failure_data()
+void TestMainWindow::font_warning_names_the_first_failure_data()
 {
     QTest::addColumn<QStringList>("fonts");
     QTest::addColumn<QString>("warning");
@@ -300,14 +302,14 @@ void MainWindowTest::font_warning_names_the_first_failure_data()
     QTest::newRow("first refused, second missing") << QStringList{garbage, missing} << install;
 }
 
-void MainWindowTest::font_warning_names_the_first_failure()
+void TestMainWindow::font_warning_names_the_first_failure()
 {
     QFETCH(QStringList, fonts);
     QFETCH(QString, warning);
     QCOMPARE(install_application_fonts(fonts), warning);
 }
 
-void MainWindowTest::rendered_window_shows_white_screen_magenta_counter_and_logo()
+void TestMainWindow::rendered_window_shows_white_screen_magenta_counter_and_logo()
 {
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QSKIP("needs a real X server");
@@ -341,7 +343,7 @@ void MainWindowTest::rendered_window_shows_white_screen_magenta_counter_and_logo
     QVERIFY2(coloured > 200, qPrintable(QString::number(coloured)));
 }
 
-void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file_data()
+void TestMainWindow::refusing_the_terms_ends_the_real_program_without_a_file_data()
 {
     QTest::addColumn<QStringList>("xdotool");
     // "No" sits at the dialog's bottom left.
@@ -354,7 +356,7 @@ void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file_dat
                                            QStringLiteral("Escape")};
 }
 
-void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file()
+void TestMainWindow::refusing_the_terms_ends_the_real_program_without_a_file()
 {
     QFETCH(QStringList, xdotool);
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -364,9 +366,7 @@ void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file()
 
     TestHome child_home;
     QProcess game;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), child_home.home());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), child_home.home() + QStringLiteral("/.config"));
+    QProcessEnvironment env = child_home.environment();
     game.setProcessEnvironment(env);
     game.start(QStringLiteral(QUIVERBOLT_BINARY), QStringList());
     QVERIFY(game.waitForStarted());
@@ -393,5 +393,5 @@ void MainWindowTest::refusing_the_terms_ends_the_real_program_without_a_file()
     QVERIFY(!QFile::exists(child_home.save_path()));
 }
 
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -12,6 +12,7 @@
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
 #include "support/systembus.h"
+#include "support/runprogram.h"
 #include "support/testhome.h"
 
 #include <QAccelerometer>
@@ -117,7 +118,7 @@ public slots:
     void seen(const QDBusMessage &) { emit received(); }
 };
 
-class MceTest : public QObject
+class TestMce : public QObject
 {
     Q_OBJECT
 
@@ -149,19 +150,20 @@ private:
     std::unique_ptr<Quiverbolt> window;
 };
 
-void MceTest::initTestCase()
+void TestMce::initTestCase()
 {
     bus = std::make_unique<SystemBus>();
     QVERIFY2(bus->is_running(), qPrintable(bus->error()));
     QVERIFY(QDBusConnection::systemBus().isConnected());
     home = std::make_unique<TestHome>();
+    home->make_current();
     QVERIFY(write_first_run_save(*home));
     use_quiet_accelerometer();
     QVERIFY(mce.start());
     QVERIFY(watcher.subscribe());
 }
 
-void MceTest::init()
+void TestMce::init()
 {
     if (!mce.is_running())
         QVERIFY(mce.start());
@@ -170,7 +172,7 @@ void MceTest::init()
     game_state() = GameState{};
 }
 
-void MceTest::cleanup()
+void TestMce::cleanup()
 {
     if (guard)
         QVERIFY2(guard->seen.isEmpty(), qPrintable(guard->seen.join(QLatin1String(", "))));
@@ -178,7 +180,7 @@ void MceTest::cleanup()
     guard.reset();
 }
 
-Quiverbolt &MceTest::open_window()
+Quiverbolt &TestMce::open_window()
 {
     guard = std::make_unique<ModalGuard>();
     window = std::make_unique<Quiverbolt>();
@@ -186,7 +188,7 @@ Quiverbolt &MceTest::open_window()
 }
 
 // Has MCE send the signal and returns once the window has handled it.
-bool MceTest::send_display_state(const QString &state, bool with_state)
+bool TestMce::send_display_state(const QString &state, bool with_state)
 {
     QSignalSpy spy(&watcher, &DisplayWatcher::received);
     const bool sent = with_state ? mce.call(QStringLiteral("emit_display_state"), {state})
@@ -197,7 +199,7 @@ bool MceTest::send_display_state(const QString &state, bool with_state)
     return true;
 }
 
-void MceTest::unlock_requests_follow_the_power_data()
+void TestMce::unlock_requests_follow_the_power_data()
 {
     QTest::addColumn<float>("intensity");
     QTest::addColumn<int>("requests");
@@ -209,7 +211,7 @@ void MceTest::unlock_requests_follow_the_power_data()
     QTest::newRow("hard shaking") << 250.0f << 5;
 }
 
-void MceTest::unlock_requests_follow_the_power()
+void TestMce::unlock_requests_follow_the_power()
 {
     QFETCH(float, intensity);
     QFETCH(int, requests);
@@ -227,7 +229,7 @@ void MceTest::unlock_requests_follow_the_power()
     QCOMPARE(proxy_count(game), requests > 0 ? 1 : 0);
 }
 
-void MceTest::unlock_proxy_is_made_once()
+void TestMce::unlock_proxy_is_made_once()
 {
     Quiverbolt &game = open_window();
     tick_timer_of(game)->stop();
@@ -244,7 +246,7 @@ void MceTest::unlock_proxy_is_made_once()
     QCOMPARE(mce.requests().size(), ticks);
 }
 
-void MceTest::display_signal_pauses_and_resumes_data()
+void TestMce::display_signal_pauses_and_resumes_data()
 {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<bool>("with_state");
@@ -276,7 +278,7 @@ void MceTest::display_signal_pauses_and_resumes_data()
     QTest::newRow("no argument while off") << off << false << no_state << false << false << 0;
 }
 
-void MceTest::display_signal_pauses_and_resumes()
+void TestMce::display_signal_pauses_and_resumes()
 {
     QFETCH(QStringList, before);
     QFETCH(bool, with_state);
@@ -303,7 +305,7 @@ void MceTest::display_signal_pauses_and_resumes()
     QCOMPARE(game_state().display_on, display_on);
 }
 
-void MceTest::resumed_game_continues_time_with_fresh_period()
+void TestMce::resumed_game_continues_time_with_fresh_period()
 {
     Quiverbolt &game = open_window();
     auto *timer = tick_timer_of(game);
@@ -324,7 +326,7 @@ void MceTest::resumed_game_continues_time_with_fresh_period()
     QCOMPARE(game_state().sec, paused_at + quiverbolt::tick_seconds);
 }
 
-void MceTest::ticks_keep_their_pace_while_mce_never_answers()
+void TestMce::ticks_keep_their_pace_while_mce_never_answers()
 {
     QVERIFY(mce.call(QStringLiteral("set_silent"), {true}));
     Quiverbolt &game = open_window();
@@ -362,7 +364,7 @@ void MceTest::ticks_keep_their_pace_while_mce_never_answers()
     QCOMPARE(proxy_count(game), 1);
 }
 
-void MceTest::ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard()
+void TestMce::ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard()
 {
     QVERIFY(mce.call(QStringLiteral("set_silent"), {true}));
     Quiverbolt &game = open_window();
@@ -388,38 +390,27 @@ void MceTest::ticks_go_on_when_mce_crashes_and_a_new_mce_is_heard()
     QVERIFY(!timer->isActive());
 }
 
-void MceTest::window_runs_without_any_system_bus()
+void TestMce::window_runs_without_any_system_bus()
 {
     QTemporaryDir nowhere;
     QVERIFY(nowhere.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
                        QStringLiteral("unix:path=") + nowhere.filePath(QStringLiteral("no_bus")));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(without_system_bus_argument)});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+    const Run child = run(QCoreApplication::applicationFilePath(),
+                          {QLatin1String(without_system_bus_argument)}, 60000, environment);
+    QVERIFY2(child.exit_code == 0, child.output.constData());
 }
 
-void MceTest::window_runs_on_when_the_system_bus_goes_away()
+void TestMce::window_runs_on_when_the_system_bus_goes_away()
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(losing_system_bus_argument)});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+    const Run child = run(QCoreApplication::applicationFilePath(),
+                          {QLatin1String(losing_system_bus_argument)}, 60000);
+    QVERIFY2(child.exit_code == 0, child.output.constData());
 }
 
 // Runs in a child process with a system bus of its own, which it then stops.
-class LosingSystemBusTest : public QObject
+class TestLosingSystemBus : public QObject
 {
     Q_OBJECT
 
@@ -429,6 +420,7 @@ private slots:
         auto bus = std::make_unique<SystemBus>();
         QVERIFY2(bus->is_running(), qPrintable(bus->error()));
         TestHome home;
+        home.make_current();
         QVERIFY(write_first_run_save(home));
         use_quiet_accelerometer();
         McePeer mce{QStringLiteral(MCE_STANDIN)};
@@ -451,7 +443,7 @@ private slots:
 };
 
 // Runs in a child process whose system bus address leads nowhere.
-class WithoutSystemBusTest : public QObject
+class TestWithoutSystemBus : public QObject
 {
     Q_OBJECT
 
@@ -460,6 +452,7 @@ private slots:
     {
         QVERIFY(!QDBusConnection::systemBus().isConnected());
         home = std::make_unique<TestHome>();
+    home->make_current();
         QVERIFY(write_first_run_save(*home));
         use_quiet_accelerometer();
     }
@@ -501,14 +494,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTEST_SET_MAIN_SOURCE_PATH
     if (argc > 1 && qstrcmp(argv[1], without_system_bus_argument) == 0) {
-        WithoutSystemBusTest test;
+        TestWithoutSystemBus test;
         return QTest::qExec(&test, 1, argv);
     }
     if (argc > 1 && qstrcmp(argv[1], losing_system_bus_argument) == 0) {
-        LosingSystemBusTest test;
+        TestLosingSystemBus test;
         return QTest::qExec(&test, 1, argv);
     }
-    MceTest test;
+    TestMce test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -53,7 +53,7 @@ QByteArray save_file_after_start(const QByteArray &document)
 
 } // namespace
 
-class PackageTest : public QObject
+class TestPackage : public QObject
 {
     Q_OBJECT
 
@@ -83,7 +83,7 @@ private:
     QString root;
 };
 
-void PackageTest::initTestCase()
+void TestPackage::initTestCase()
 {
     QVERIFY(work.isValid());
     if (QStandardPaths::findExecutable(QStringLiteral("dpkg-deb")).isEmpty())
@@ -107,13 +107,13 @@ void PackageTest::initTestCase()
     QVERIFY2(unpack.exit_code == 0, unpack.output.constData());
 }
 
-QString PackageTest::control_field(const QString &name) const
+QString TestPackage::control_field(const QString &name) const
 {
     const Run field = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, name});
     return field.exit_code == 0 ? QString::fromUtf8(field.output).trimmed() : QString();
 }
 
-void PackageTest::package_holds_the_game_files_data()
+void TestPackage::package_holds_the_game_files_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("executable");
@@ -123,7 +123,7 @@ void PackageTest::package_holds_the_game_files_data()
     QTest::newRow("sensor plugin") << sensor_plugin << false;
 }
 
-void PackageTest::package_holds_the_game_files()
+void TestPackage::package_holds_the_game_files()
 {
     QFETCH(QString, path);
     QFETCH(bool, executable);
@@ -134,7 +134,7 @@ void PackageTest::package_holds_the_game_files()
         QVERIFY(file.isExecutable());
 }
 
-void PackageTest::package_installs_nothing_else()
+void TestPackage::package_installs_nothing_else()
 {
     // The game's own folders may hold whatever the game needs; nothing else
     // (headers, static libraries, test programs) belongs in the package.
@@ -149,14 +149,14 @@ void PackageTest::package_installs_nothing_else()
     }
 }
 
-void PackageTest::icon_is_a_48_pixel_square()
+void TestPackage::icon_is_a_48_pixel_square()
 {
     const QImage image(root_path(icon), "PNG");
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), QSize(48, 48));
 }
 
-void PackageTest::launcher_entry_runs_the_installed_binary()
+void TestPackage::launcher_entry_runs_the_installed_binary()
 {
     const QByteArray entry = read_file(root_path(desktop_entry));
     QVERIFY(!entry.contains('\r'));
@@ -188,7 +188,7 @@ void PackageTest::launcher_entry_runs_the_installed_binary()
     }
 }
 
-void PackageTest::control_fields_describe_a_game_package()
+void TestPackage::control_fields_describe_a_game_package()
 {
     QCOMPARE(control_field(QStringLiteral("Package")), QStringLiteral("quiverbolt"));
     QCOMPARE(control_field(QStringLiteral("Version")), QStringLiteral(QUIVERBOLT_VERSION));
@@ -197,7 +197,7 @@ void PackageTest::control_fields_describe_a_game_package()
     QVERIFY(!control_field(QStringLiteral("Description")).isEmpty());
 }
 
-void PackageTest::depends_names_the_qt5_runtime_data()
+void TestPackage::depends_names_the_qt5_runtime_data()
 {
     QTest::addColumn<QString>("package");
     for (const char *name : {"libqt5core5a", "libqt5gui5", "libqt5widgets5", "libqt5network5",
@@ -205,7 +205,7 @@ void PackageTest::depends_names_the_qt5_runtime_data()
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
-void PackageTest::depends_names_the_qt5_runtime()
+void TestPackage::depends_names_the_qt5_runtime()
 {
     QFETCH(QString, package);
     // "a (>= 1), b | c" names a, b and c.
@@ -217,7 +217,7 @@ void PackageTest::depends_names_the_qt5_runtime()
     QVERIFY2(names.contains(package), qPrintable(depends));
 }
 
-void PackageTest::write_accepted_save_file()
+void TestPackage::write_accepted_save_file()
 {
     // Accepted terms, so that no dialog holds up the start.
     const QByteArray document = first_run_document();
@@ -225,9 +225,9 @@ void PackageTest::write_accepted_save_file()
     QVERIFY(write_file(home.save_path(), document));
 }
 
-void PackageTest::start_installed_game(QProcess &game, QByteArray &log, const QString &cwd)
+void TestPackage::start_installed_game(QProcess &game, QByteArray &log, const QString &cwd)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = home.environment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
                QStringLiteral("unix:path=/nonexistent/quiverbolt-test-bus"));
@@ -254,7 +254,7 @@ void PackageTest::start_installed_game(QProcess &game, QByteArray &log, const QS
     QVERIFY2(!game.waitForFinished(1000), "the game did not stay up");
 }
 
-void PackageTest::installed_game_starts_and_writes_only_its_save_file()
+void TestPackage::installed_game_starts_and_writes_only_its_save_file()
 {
     write_accepted_save_file();
     const QByteArray document = first_run_document();
@@ -280,7 +280,7 @@ void PackageTest::installed_game_starts_and_writes_only_its_save_file()
     QCOMPARE(files_below(cwd.path()), QStringList());
 }
 
-void PackageTest::installed_game_loads_its_sensor_plugin()
+void TestPackage::installed_game_loads_its_sensor_plugin()
 {
     write_accepted_save_file();
     QTemporaryDir cwd;
@@ -296,5 +296,5 @@ void PackageTest::installed_game_loads_its_sensor_plugin()
     QVERIFY2(log.contains(loaded), loaded.constData());
 }
 
-QTEST_GUILESS_MAIN(PackageTest)
+QTEST_GUILESS_MAIN(TestPackage)
 #include "tst_package.moc"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 // Expected digests were taken from coreutils' md5sum, not from this code.
-class tst_recordkey : public QObject
+class TestRecordKey : public QObject
 {
     Q_OBJECT
 
@@ -27,20 +27,20 @@ private slots:
     void key_text_is_used_character_for_character();
 };
 
-void tst_recordkey::md5_of_empty_text_is_digest_of_zero_bytes()
+void TestRecordKey::md5_of_empty_text_is_digest_of_zero_bytes()
 {
     QCOMPARE(md5_hex(QString()), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
     QCOMPARE(md5_hex(QStringLiteral("")), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
 }
 
-void tst_recordkey::md5_hashes_utf8_bytes_in_lower_case()
+void TestRecordKey::md5_hashes_utf8_bytes_in_lower_case()
 {
     QCOMPARE(md5_hex(QStringLiteral("9801")), QStringLiteral("b7b58836dc941cc4ba33d16dab6e3059"));
     QCOMPARE(md5_hex(QString::fromUtf8("h\xc3\xa9llo")),
              QStringLiteral("be50e8478cf24ff3595bc7307fb91b50"));
 }
 
-void tst_recordkey::draw_digits_give_span_and_square_text_data()
+void TestRecordKey::draw_digits_give_span_and_square_text_data()
 {
     QTest::addColumn<int>("draw");
     QTest::addColumn<int>("span");
@@ -55,7 +55,7 @@ void tst_recordkey::draw_digits_give_span_and_square_text_data()
     QTest::newRow("widest span") << 950 << 9 << QStringLiteral("793881");
 }
 
-void tst_recordkey::draw_digits_give_span_and_square_text()
+void TestRecordKey::draw_digits_give_span_and_square_text()
 {
     QFETCH(int, draw);
     QFETCH(int, span);
@@ -65,7 +65,7 @@ void tst_recordkey::draw_digits_give_span_and_square_text()
     QCOMPARE(key_square_text(draw), square);
 }
 
-void tst_recordkey::key_from_draw_is_text_followed_by_digest_of_square()
+void TestRecordKey::key_from_draw_is_text_followed_by_digest_of_square()
 {
     const QString text = QStringLiteral("57-57-31-31");
     QCOMPARE(make_key_from_draw(text, 1804289383),
@@ -80,7 +80,7 @@ void tst_recordkey::key_from_draw_is_text_followed_by_digest_of_square()
              text + QStringLiteral("c2346e8c2d8127ed78921b5041a385d2"));
 }
 
-void tst_recordkey::make_key_uses_exactly_one_draw()
+void TestRecordKey::make_key_uses_exactly_one_draw()
 {
     // Seeding here only replays a known sequence; the program itself never seeds.
     std::srand(4242);
@@ -93,7 +93,7 @@ void tst_recordkey::make_key_uses_exactly_one_draw()
     QCOMPARE(std::rand(), second);
 }
 
-void tst_recordkey::candidate_keys_are_the_ten_spans()
+void TestRecordKey::candidate_keys_are_the_ten_spans()
 {
     const QStringList keys = candidate_keys(QStringLiteral("57-57-31-31"));
     QCOMPARE(keys.size(), 10);
@@ -103,7 +103,7 @@ void tst_recordkey::candidate_keys_are_the_ten_spans()
         QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(key).hasMatch());
 }
 
-void tst_recordkey::candidate_keys_are_genuine()
+void TestRecordKey::candidate_keys_are_genuine()
 {
     const QString text = QStringLiteral("57-57-31-31");
     for (const QString &key : candidate_keys(text))
@@ -112,7 +112,7 @@ void tst_recordkey::candidate_keys_are_genuine()
         QVERIFY(key_is_genuine(md5_hex(make_key_from_draw(text, draw)), text));
 }
 
-void tst_recordkey::altered_keys_are_not_genuine_data()
+void TestRecordKey::altered_keys_are_not_genuine_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
@@ -131,7 +131,7 @@ void tst_recordkey::altered_keys_are_not_genuine_data()
     QTest::newRow("score edited") << genuine << QStringLiteral("57-57-30-30");
 }
 
-void tst_recordkey::altered_keys_are_not_genuine()
+void TestRecordKey::altered_keys_are_not_genuine()
 {
     QFETCH(QString, key);
     QFETCH(QString, text);
@@ -141,7 +141,7 @@ void tst_recordkey::altered_keys_are_not_genuine()
     QVERIFY(!key_is_genuine(key, text));
 }
 
-void tst_recordkey::repeated_keeps_give_varying_genuine_keys()
+void TestRecordKey::repeated_keeps_give_varying_genuine_keys()
 {
     const QString text = QStringLiteral("57-57-31-31");
     QSet<QString> keys;
@@ -154,7 +154,7 @@ void tst_recordkey::repeated_keeps_give_varying_genuine_keys()
     QVERIFY(keys.size() > 1);
 }
 
-void tst_recordkey::key_text_is_used_character_for_character()
+void TestRecordKey::key_text_is_used_character_for_character()
 {
     const QString plain = QStringLiteral("57-57-31-31");
     const QString padded = QStringLiteral("057-057-031-031");
@@ -165,5 +165,5 @@ void tst_recordkey::key_text_is_used_character_for_character()
     QVERIFY(!key_is_genuine(key, padded));
 }
 
-QTEST_GUILESS_MAIN(tst_recordkey)
+QTEST_GUILESS_MAIN(TestRecordKey)
 #include "tst_recordkey.moc"

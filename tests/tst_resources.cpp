@@ -9,7 +9,7 @@
 #include <QImageReader>
 #include <QtTest>
 
-class ResourcesTest : public QObject
+class TestResources : public QObject
 {
     Q_OBJECT
 
@@ -23,7 +23,7 @@ private slots:
     void font_provides_its_family();
 };
 
-void ResourcesTest::image_has_its_format_and_size_data()
+void TestResources::image_has_its_format_and_size_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QByteArray>("format");
@@ -35,7 +35,7 @@ void ResourcesTest::image_has_its_format_and_size_data()
         << ":/maemofiles/quiverbolt.png" << QByteArray("png") << QSize(48, 48);
 }
 
-void ResourcesTest::image_has_its_format_and_size()
+void TestResources::image_has_its_format_and_size()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, format);
@@ -51,7 +51,7 @@ void ResourcesTest::image_has_its_format_and_size()
     QCOMPARE(image.size(), size);
 }
 
-void ResourcesTest::desktop_entry_is_exact()
+void TestResources::desktop_entry_is_exact()
 {
     QFile file(QStringLiteral(":/maemofiles/quiverbolt.desktop"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -68,7 +68,7 @@ void ResourcesTest::desktop_entry_is_exact()
     QCOMPARE(bytes.size(), 161);
 }
 
-void ResourcesTest::font_provides_its_family_data()
+void TestResources::font_provides_its_family_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("family");
@@ -79,7 +79,7 @@ void ResourcesTest::font_provides_its_family_data()
                                 << "Arial Rounded MT Bold";
 }
 
-void ResourcesTest::font_provides_its_family()
+void TestResources::font_provides_its_family()
 {
     QFETCH(QString, path);
     QFETCH(QString, family);
@@ -96,5 +96,5 @@ void ResourcesTest::font_provides_its_family()
     QVERIFY(QFontDatabase().isScalable(family));
 }
 
-QTEST_MAIN(ResourcesTest)
+QTEST_MAIN(TestResources)
 #include "tst_resources.moc"

@@ -3,8 +3,9 @@
 #include "game/gamestate.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/genuinekey.h"
+#include "support/sanitizer.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,26 +15,13 @@
 
 namespace {
 
-QByteArray md5_hex_of(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
-}
-
-// The record key that a draw with digit span j gives for a key text:
-// md5 of the text followed by md5 of the decimal text of (99·j)².
-QByteArray key_for(const QByteArray &key_text, int span)
-{
-    const int gap = 99 * span;
-    return md5_hex_of(key_text + md5_hex_of(QByteArray::number(gap * gap)));
-}
-
 QByteArray document(const QByteArray &body)
 {
     return "<quiverbolt_data>" + body + "</quiverbolt_data>";
 }
 
 // A save with record 120, score 57 and a key the game could have made for them.
-QByteArray tops_120_57(const QByteArray &key = key_for("120-120-57-57", 1))
+QByteArray tops_120_57(const QByteArray &key = genuine_key(120, 57, 1).toLatin1())
 {
     return "<current_top>57</current_top><your_top>120</your_top><key>" + key + "</key>";
 }
@@ -109,15 +97,6 @@ bool write_repeated(const QString &path, const QByteArray &prefix, const QByteAr
 
 constexpr qint64 megabytes = 1000 * 1000;
 
-// gcc tells of AddressSanitizer by a macro, clang through __has_feature.
-#if defined(__SANITIZE_ADDRESS__)
-#define QUIVERBOLT_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUIVERBOLT_ASAN 1
-#endif
-#endif
-
 // What reading any of the files below may add to the peak, against files of 30 to
 // 100 MB. AddressSanitizer keeps freed memory aside for a while, so it needs more.
 #ifdef QUIVERBOLT_ASAN
@@ -167,40 +146,40 @@ void TestSaveLoader::key_check_decides_the_tops_data()
     QTest::newRow("genuine key") << document(tops_120_57()) << false << 120 << 57
                                  << QStringLiteral("120") << QStringLiteral("57");
     QTest::newRow("genuine key from the last draw span")
-        << document(tops_120_57(key_for("120-120-57-57", 9))) << false << 120 << 57
+        << document(tops_120_57(genuine_key(120, 57, 9).toLatin1())) << false << 120 << 57
         << QStringLiteral("120") << QStringLiteral("57");
     QTest::newRow("record edited by hand")
         << document(tops_120_57()).replace("<your_top>120<", "<your_top>999<") << true << 0 << 0
         << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("key in upper case")
-        << document(tops_120_57(key_for("120-120-57-57", 1).toUpper())) << true << 0 << 0
+        << document(tops_120_57(genuine_key(120, 57, 1).toLatin1().toUpper())) << true << 0 << 0
         << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("key removed") << document(
                                         "<current_top>57</current_top><your_top>120</your_top>")
                                  << true << 0 << 0 << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("key with a span no draw gives")
-        << document(tops_120_57(key_for("120-120-57-57", 10))) << true << 0 << 0
+        << document(tops_120_57(genuine_key(120, 57, 10).toLatin1())) << true << 0 << 0
         << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("key padded with white space")
-        << document(tops_120_57(" " + key_for("120-120-57-57", 1))) << true << 0 << 0
+        << document(tops_120_57(" " + genuine_key(120, 57, 1).toLatin1())) << true << 0 << 0
         << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("record with leading zeros")
         << document("<your_top>007</your_top><current_top>0</current_top><key>" +
-                    key_for("7-7-0-0", 3) + "</key>")
+                    genuine_key(7, 0, 3).toLatin1() + "</key>")
         << false << 7 << 0 << QStringLiteral("007") << QStringLiteral("0");
     QTest::newRow("white space around the digits")
         << document("<your_top> 120\n</your_top><current_top>\t57 </current_top><key>" +
-                    key_for("120-120-57-57", 0) + "</key>")
+                    genuine_key(120, 57, 0).toLatin1() + "</key>")
         << false << 120 << 57 << QStringLiteral(" 120\n") << QStringLiteral("\t57 ");
     QTest::newRow("negative tops with their key")
         << document("<your_top>-5</your_top><current_top>-3</current_top><key>" +
-                    key_for("-5--5--3--3", 4) + "</key>")
+                    genuine_key(-5, -3, 4).toLatin1() + "</key>")
         << false << -5 << -3 << QStringLiteral("-") << QStringLiteral("-");
     QTest::newRow("only a key, made for zeros")
-        << document("<key>" + key_for("0-0-0-0", 2) + "</key>") << false << 0 << 0 << QString()
+        << document("<key>" + genuine_key(0, 0, 2).toLatin1() + "</key>") << false << 0 << 0 << QString()
         << QString();
     QTest::newRow("any order, any depth")
-        << QByteArray("<save><a><key>" + key_for("120-120-57-57", 5) +
+        << QByteArray("<save><a><key>" + genuine_key(120, 57, 5).toLatin1() +
                       "</key></a><current_top>57</current_top><b><c><your_top>120</your_top>"
                       "</c></b></save>")
         << false << 120 << 57 << QStringLiteral("120") << QStringLiteral("57");
@@ -328,6 +307,8 @@ void TestSaveLoader::reads_texts_and_numbers_data()
     QTest::newRow("comment inside the text")
         << document("<name>Bo<!-- x -->b</name>") << QStringLiteral("name")
         << QVariant(QStringLiteral("Bob"));
+    QTest::newRow("quoted \">\" in an attribute") << document("<name a='>' b=\"x>y\">Bo</name>")
+                                               << QStringLiteral("name") << QVariant(QStringLiteral("Bo"));
     QTest::newRow("attributes ignored") << document("<name lang=\"no\">Bo</name>")
                                         << QStringLiteral("name") << QVariant(QStringLiteral("Bo"));
     QTest::newRow("names are case-sensitive")
@@ -433,6 +414,20 @@ void TestSaveLoader::survives_any_input_data()
                                   << "-->" + tops_120_57() + "</quiverbolt_data>" << true << bo;
     QTest::newRow("huge start tag") << named + "<a" << QByteArray(" b=''") << qint64(8 * megabytes)
                                     << "/>" + tops_120_57() + "</quiverbolt_data>" << true << bo;
+    // A ">" inside an attribute value does not end the tag, so the tag
+    // limit must still hold; each attribute a distinct name.
+    QByteArray quoted_closers = named + "<a";
+    for (int i = 0; quoted_closers.size() < megabytes; ++i)
+        quoted_closers += " a" + QByteArray::number(i) + "='>'";
+    QTest::newRow("a megabyte of attributes quoting \">\"")
+        << quoted_closers << QByteArray() << qint64(0)
+        << "/>" + tops_120_57() + "</quiverbolt_data>" << true << bo;
+    QByteArray many_attributes = named + "<a";
+    for (int i = 0; i < 33; ++i)
+        many_attributes += " a" + QByteArray::number(i) + "=\"\"";
+    QTest::newRow("33 attributes in a short tag")
+        << many_attributes << QByteArray() << qint64(0)
+        << "/>" + tops_120_57() + "</quiverbolt_data>" << true << bo;
 }
 
 void TestSaveLoader::survives_any_input()

@@ -4,9 +4,9 @@
 #include "game/gamestate.h"
 #include "storage/savefile.h"
 #include "support/files.h"
+#include "support/genuinekey.h"
 #include "support/testhome.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,17 +17,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QByteArray md5_hex_of(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
-}
-
-// A record key as the game makes it for 120 and 57, from the draw span j = 1.
-QString genuine_key_120_57()
-{
-    return QString::fromLatin1(md5_hex_of("120-120-57-57" + md5_hex_of("9801")));
-}
 
 // Caps the size of files this process may write, for as long as it lives; writes
 // beyond it fail with EFBIG, for root as for anyone.
@@ -65,6 +54,7 @@ class TestSaveFile : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { home.make_current(); }
     void save_file_path_is_in_the_documents_folder_and_fixed();
     void start_values_give_the_exact_document();
     void elapsed_time_is_written_in_whole_seconds_data();
@@ -200,7 +190,7 @@ void TestSaveFile::forbidden_characters_do_not_cost_the_record()
     GameState state;
     state.your_top = 120;
     state.current_top = 57;
-    state.key = genuine_key_120_57();
+    state.key = genuine_key(120, 57);
     state.name = QString("Bo\x01"
                          "b") +
                  QChar(0xFFFF);

@@ -21,8 +21,8 @@
 #include <numeric>
 
 // Qt Sensors loads its plugins and settles who is registered once per
-// process, so every check here runs in a process of its own: CoreChecks under
-// a QCoreApplication, GuiChecks under a QGuiApplication. The parent hands each
+// process, so every check here runs in a process of its own: TestSensorPluginCore under
+// a QCoreApplication, TestSensorPluginGui under a QGuiApplication. The parent hands each
 // one an environment without a trace and with empty configuration folders.
 
 namespace {
@@ -83,7 +83,7 @@ int first_moving_reading(const RecordingFilter &recorder, int from)
 
 } // namespace
 
-class CoreChecks : public QObject
+class TestSensorPluginCore : public QObject
 {
     Q_OBJECT
 
@@ -239,12 +239,9 @@ private slots:
         QFETCH(QString, trace);
         QFETCH(bool, shaken);
         use_trace(QStringLiteral(QUIVERBOLT_TRACES_DIR "/") + trace);
-        GameState &state = game_state();
-        state.shake_window.fill(0.0f);
-        state.filter_slot = 0;
-
+        GameState state;
         QAccelerometer sensor;
-        smoothedaccelerometerfilter shake_filter;
+        smoothedaccelerometerfilter shake_filter{state};
         RecordingFilter recorder;
         sensor.addFilter(&shake_filter);
         sensor.addFilter(&recorder);
@@ -262,7 +259,7 @@ private slots:
     }
 };
 
-class GuiChecks : public QObject
+class TestSensorPluginGui : public QObject
 {
     Q_OBJECT
 
@@ -338,8 +335,8 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("check");
-        add_checks(QStringLiteral("core"), CoreChecks::staticMetaObject);
-        add_checks(QStringLiteral("gui"), GuiChecks::staticMetaObject);
+        add_checks(QStringLiteral("core"), TestSensorPluginCore::staticMetaObject);
+        add_checks(QStringLiteral("gui"), TestSensorPluginGui::staticMetaObject);
     }
 
     void check_passes_in_a_process_of_its_own()
@@ -387,11 +384,11 @@ int main(int argc, char *argv[])
         char *check_argv[] = {argv[0], argv[3]};
         if (qstrcmp(argv[2], "gui") == 0) {
             QGuiApplication app(app_argc, argv);
-            GuiChecks checks;
+            TestSensorPluginGui checks;
             return QTest::qExec(&checks, 2, check_argv);
         }
         QCoreApplication app(app_argc, argv);
-        CoreChecks checks;
+        TestSensorPluginCore checks;
         return QTest::qExec(&checks, 2, check_argv);
     }
     QCoreApplication app(argc, argv);

@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-class tst_tick_and_scores : public QObject
+class TestTickAndScores : public QObject
 {
     Q_OBJECT
 
@@ -32,12 +32,12 @@ private slots:
     void reset_game_zeroes_game_but_keeps_record_and_filter_slot();
 };
 
-void tst_tick_and_scores::init()
+void TestTickAndScores::init()
 {
     game_state() = GameState{};
 }
 
-void tst_tick_and_scores::time_label_shows_truncated_seconds_data()
+void TestTickAndScores::time_label_shows_truncated_seconds_data()
 {
     QTest::addColumn<int>("ticks");
     QTest::addColumn<double>("sec");
@@ -52,7 +52,7 @@ void tst_tick_and_scores::time_label_shows_truncated_seconds_data()
         << 50 << 9.999999999999996 << QStringLiteral("9 sec.");
 }
 
-void tst_tick_and_scores::time_label_shows_truncated_seconds()
+void TestTickAndScores::time_label_shows_truncated_seconds()
 {
     QFETCH(int, ticks);
     QFETCH(double, sec);
@@ -67,7 +67,7 @@ void tst_tick_and_scores::time_label_shows_truncated_seconds()
     QVERIFY2(game_state().sec == sec, qPrintable(QString::number(game_state().sec, 'g', 17)));
 }
 
-void tst_tick_and_scores::power_is_floor_of_window_sum_data()
+void TestTickAndScores::power_is_floor_of_window_sum_data()
 {
     QTest::addColumn<QVector<float>>("window");
     QTest::addColumn<int>("power");
@@ -84,7 +84,7 @@ void tst_tick_and_scores::power_is_floor_of_window_sum_data()
         << 58 << true;
 }
 
-void tst_tick_and_scores::power_is_floor_of_window_sum()
+void TestTickAndScores::power_is_floor_of_window_sum()
 {
     QFETCH(QVector<float>, window);
     QFETCH(int, power);
@@ -104,7 +104,7 @@ void tst_tick_and_scores::power_is_floor_of_window_sum()
     QCOMPARE(shown.keep_unlocked, keep_unlocked);
 }
 
-void tst_tick_and_scores::slot_index_wraps_from_fifty_to_zero()
+void TestTickAndScores::slot_index_wraps_from_fifty_to_zero()
 {
     GameState &state = game_state();
     state.tick_slot = 50;
@@ -122,7 +122,7 @@ void tst_tick_and_scores::slot_index_wraps_from_fifty_to_zero()
     QCOMPARE(shown.power_text, QStringLiteral("3"));
 }
 
-void tst_tick_and_scores::readings_before_first_tick_count_until_the_51st_tick()
+void TestTickAndScores::readings_before_first_tick_count_until_the_51st_tick()
 {
     GameState &state = game_state();
     state.shake_window[state.filter_slot] += 4.0f;
@@ -139,7 +139,7 @@ void tst_tick_and_scores::readings_before_first_tick_count_until_the_51st_tick()
     QCOMPARE(state.power, 0);
 }
 
-void tst_tick_and_scores::restart_leaves_readings_in_filter_slot_data()
+void TestTickAndScores::restart_leaves_readings_in_filter_slot_data()
 {
     QTest::addColumn<int>("slot_at_restart");
     QTest::addColumn<int>("ticks_counted");
@@ -151,7 +151,7 @@ void tst_tick_and_scores::restart_leaves_readings_in_filter_slot_data()
     QTest::newRow("restart while on slot 50") << 50 << 49;
 }
 
-void tst_tick_and_scores::restart_leaves_readings_in_filter_slot()
+void TestTickAndScores::restart_leaves_readings_in_filter_slot()
 {
     QFETCH(int, slot_at_restart);
     QFETCH(int, ticks_counted);
@@ -179,14 +179,14 @@ void tst_tick_and_scores::restart_leaves_readings_in_filter_slot()
     QCOMPARE(ticks - 1, ticks_counted);
 }
 
-void tst_tick_and_scores::key_text_joins_record_and_score()
+void TestTickAndScores::key_text_joins_record_and_score()
 {
     QCOMPARE(key_text(57, 31), QStringLiteral("57-57-31-31"));
     QCOMPARE(key_text(120, 57), QStringLiteral("120-120-57-57"));
     QCOMPARE(key_text(0, 0), QStringLiteral("0-0-0-0"));
 }
 
-void tst_tick_and_scores::keep_score_keeps_power_and_beats_record_data()
+void TestTickAndScores::keep_score_keeps_power_and_beats_record_data()
 {
     QTest::addColumn<int>("record");
     QTest::addColumn<int>("power");
@@ -203,7 +203,7 @@ void tst_tick_and_scores::keep_score_keeps_power_and_beats_record_data()
     QTest::newRow("negative record") << -1 << 0 << true << 0 << QStringLiteral("0-0-0-0");
 }
 
-void tst_tick_and_scores::keep_score_keeps_power_and_beats_record()
+void TestTickAndScores::keep_score_keeps_power_and_beats_record()
 {
     QFETCH(int, record);
     QFETCH(int, power);
@@ -224,7 +224,7 @@ void tst_tick_and_scores::keep_score_keeps_power_and_beats_record()
     QVERIFY(key_is_genuine(state.key, text));
 }
 
-void tst_tick_and_scores::keeping_twice_draws_a_fresh_key()
+void TestTickAndScores::keeping_twice_draws_a_fresh_key()
 {
     // Replay a known stretch of the C library's sequence whose two draws give
     // different keys. Seeding here is the test's doing; the game never seeds.
@@ -255,7 +255,7 @@ void tst_tick_and_scores::keeping_twice_draws_a_fresh_key()
     QVERIFY(key_is_genuine(state.key, text));
 }
 
-void tst_tick_and_scores::reset_game_zeroes_game_but_keeps_record_and_filter_slot()
+void TestTickAndScores::reset_game_zeroes_game_but_keeps_record_and_filter_slot()
 {
     GameState &state = game_state();
     state.shake_window.fill(3.0f);
@@ -282,5 +282,5 @@ void tst_tick_and_scores::reset_game_zeroes_game_but_keeps_record_and_filter_slo
     QCOMPARE(state.intensity, 6);
 }
 
-QTEST_GUILESS_MAIN(tst_tick_and_scores)
+QTEST_GUILESS_MAIN(TestTickAndScores)
 #include "tst_tick_and_scores.moc"

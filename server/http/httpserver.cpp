@@ -8,8 +8,7 @@ HttpServer::HttpServer(net::io_context &io, Handlers handlers)
     : io(io), acceptor(net::make_strand(io)),
       handlers(std::make_shared<const Handlers>(std::move(handlers))),
       sessions(std::make_shared<SessionRegistry>())
-{
-}
+{}
 
 HttpServer::~HttpServer() = default;
 

@@ -69,8 +69,7 @@ void SessionRegistry::stop_all()
 Session::Session(tcp::socket &&socket, std::shared_ptr<const Handlers> handlers,
                  std::shared_ptr<SessionRegistry> registry)
     : stream(std::move(socket)), handlers(std::move(handlers)), registry(std::move(registry))
-{
-}
+{}
 
 Session::~Session()
 {
@@ -170,10 +169,9 @@ Responder Session::make_responder()
     auto guard = std::make_shared<net::executor_work_guard<beast::tcp_stream::executor_type>>(
         stream.get_executor());
     return [self = shared_from_this(), guard](Response response) {
-        net::post(self->stream.get_executor(),
-                  [self, response = std::move(response)]() mutable {
-                      self->respond(std::move(response));
-                  });
+        net::post(self->stream.get_executor(), [self, response = std::move(response)]() mutable {
+            self->respond(std::move(response));
+        });
     };
 }
 
@@ -191,9 +189,9 @@ void Session::respond(Response response)
     response.prepare_payload();
     pending = std::make_shared<Response>(std::move(response));
     stream.expires_after(deadline);
-    http::async_write(stream, *pending,
-                      beast::bind_front_handler(&Session::on_write, shared_from_this(),
-                                                pending->need_eof()));
+    http::async_write(
+        stream, *pending,
+        beast::bind_front_handler(&Session::on_write, shared_from_this(), pending->need_eof()));
 }
 
 void Session::on_write(bool close, beast::error_code ec, std::size_t)
@@ -222,9 +220,9 @@ void Session::do_close()
 
 void Session::drain()
 {
-    stream.async_read_some(net::buffer(discard), [self = shared_from_this()](
-                                                     beast::error_code ec, std::size_t) {
-        if (!ec)
-            self->drain();
-    });
+    stream.async_read_some(net::buffer(discard),
+                           [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                               if (!ec)
+                                   self->drain();
+                           });
 }

@@ -78,8 +78,7 @@ Reply accepted_reply(const Standing &standing, const QString &public_url)
         reply.local_top = QString::number(standing.local_place);
     // The game shows the message whole on its link button, one line of
     // about 30 characters: the places stand in their own labels.
-    reply.message = (standing.improved ? tr("You are %1 in the world!")
-                                       : tr("Your best stays %1!"))
+    reply.message = (standing.improved ? tr("You are %1 in the world!") : tr("Your best stays %1!"))
                         .arg(ordinal(standing.world_place));
     reply.hiperlink = player_link(public_url, standing.rating, standing.player_id);
     return reply;

@@ -12,9 +12,9 @@ struct Standing
 {
     qint64 player_id = 0;
     Rating rating = Rating::men;
-    int best = 0;        // the player's best value, this submission included
-    int world_place = 0; // 1 + players of the rating with a higher best
-    int local_place = 0; // the same within the player's location; 0 when they gave none
+    int best = 0;          // the player's best value, this submission included
+    int world_place = 0;   // 1 + players of the rating with a higher best
+    int local_place = 0;   // the same within the player's location; 0 when they gave none
     bool improved = false; // this submission set the best (a first one always does)
 };
 

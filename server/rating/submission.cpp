@@ -80,8 +80,8 @@ ParsedSubmission parse_submission(const QByteArray &body)
     // elements and zeroes both tops when the record key does not match them.
     const LoadedSave loaded = read_save(&device, state);
 
-    if (state.name == missing_text || state.location == missing_text ||
-        state.sex == missing_text || state.key == missing_text || state.tosend == missing_number)
+    if (state.name == missing_text || state.location == missing_text || state.sex == missing_text ||
+        state.key == missing_text || state.tosend == missing_number)
         return rejected(Rejection::incomplete);
     if (state.sex != QLatin1String("m") && state.sex != QLatin1String("w"))
         return rejected(Rejection::unknown_rating);
@@ -101,8 +101,7 @@ ParsedSubmission parse_submission(const QByteArray &body)
 
     if (loaded.key_rejected) {
         // The game keeps the key empty until the first kept score.
-        return rejected(state.key.isEmpty() ? Rejection::no_score_kept
-                                            : Rejection::key_mismatch);
+        return rejected(state.key.isEmpty() ? Rejection::no_score_kept : Rejection::key_mismatch);
     }
     submission.value = state.tosend == 1 ? state.your_top : state.current_top;
     if (submission.value <= 0)

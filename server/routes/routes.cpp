@@ -20,8 +20,7 @@ Response text_response(http::status status, const char *text)
 
 Routes::Routes(CommitQueue &queue, QString public_url, ReadPool &reads, Metrics &metrics)
     : queue(queue), public_url(std::move(public_url)), metrics(metrics), pages(reads, metrics)
-{
-}
+{}
 
 Response Routes::reply_response(const Reply &reply)
 {
@@ -36,8 +35,8 @@ Response Routes::reply_response(const Reply &reply)
 Response Routes::refusal(http::status status)
 {
     // The game reads the body whatever the status: it gets a reply it can show.
-    Reply reply = status == http::status::payload_too_large ? too_large_reply()
-                                                            : bad_request_reply();
+    Reply reply =
+        status == http::status::payload_too_large ? too_large_reply() : bad_request_reply();
     reply.status = static_cast<int>(status);
     return reply_response(reply);
 }
@@ -61,10 +60,10 @@ void Routes::handle(Request &&request, Responder respond) const
         return respond(std::move(response));
     }
     if (path == "/healthz") {
-        if (request.method() == http::verb::get || request.method() == http::verb::head)
+        if (request.method() == http::verb::get)
             return respond(health());
         Response response = text_response(http::status::method_not_allowed, "GET only\n");
-        response.set(http::field::allow, "GET, HEAD");
+        response.set(http::field::allow, "GET");
         return respond(std::move(response));
     }
     respond(text_response(http::status::not_found, "not found\n"));

@@ -17,7 +17,8 @@ constexpr std::chrono::seconds probe_interval{1};
 
 } // namespace
 
-CommitQueue::CommitQueue(Opener opener) : opener(std::move(opener)) {}
+CommitQueue::CommitQueue(Opener opener) : opener(std::move(opener))
+{}
 
 CommitQueue::~CommitQueue()
 {

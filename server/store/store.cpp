@@ -17,6 +17,7 @@ std::unique_ptr<Store> open_store(const QString &url, QString *error)
         }
         return SqliteStore::open(path, error);
     }
-    *error = QStringLiteral("unsupported database URL \"%1\" (use sqlite:/path/to/file.db)").arg(url);
+    *error =
+        QStringLiteral("unsupported database URL \"%1\" (use sqlite:/path/to/file.db)").arg(url);
     return nullptr;
 }

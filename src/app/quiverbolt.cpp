@@ -7,16 +7,17 @@
 #include "app/resources.h"
 #include "constants.h"
 #include "dialogs/license.h"
+#include "game/display.h"
 #include "game/gamestate.h"
 #include "game/scores.h"
 #include "game/smoothedaccelerometerfilter.h"
 #include "game/tick.h"
 #include "mcerequestproxy.h"
 #include "rating/ratingexchange.h"
+#include "rating/ratingrequest.h"
 #include "rating/submit.h"
 #include "storage/savefile.h"
 #include "ui_quiverboltform.h"
-#include "ui_submitform.h"
 
 #include <QAccelerometer>
 #include <QDBusConnection>
@@ -26,7 +27,6 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPixmap>
 #include <QTimer>
 #include <QUrl>
@@ -58,7 +58,7 @@ Quiverbolt::Quiverbolt(QWidget *parent) : QMainWindow(parent), form(new Quiverbo
     form->tip_view->hide();
 
     accelerometer = new QAccelerometer(this);
-    accelerometer->addFilter(new smoothedaccelerometerfilter(this));
+    accelerometer->addFilter(new smoothedaccelerometerfilter(game_state(), this));
     accelerometer->start();
 
     tick_timer = new QTimer(this);
@@ -171,11 +171,11 @@ void Quiverbolt::save_xml()
 
 void Quiverbolt::submit_dialog()
 {
-    Submit dialog;
+    GameState &state = game_state();
+    Submit dialog(state);
     if (dialog.exec() == QDialog::Accepted) {
-        GameState &state = game_state();
-        state.name = dialog.form->lineEdit_3->text();
-        state.location = dialog.form->lineEdit_2->text();
+        state.name = dialog.input_name();
+        state.location = dialog.input_location();
         state.tosend = dialog.input_tosend();
         state.sex = dialog.input_sex();
         ++state.num;
@@ -183,32 +183,15 @@ void Quiverbolt::submit_dialog()
 
         auto *manager = new QNetworkAccessManager(this);
         connect(manager, &QNetworkAccessManager::finished, this, &Quiverbolt::replyFinish);
-        QNetworkRequest request(QUrl(QString::fromLatin1(rating_url)));
-        // The server reads a form body; naming the type keeps Qt from guessing it aloud.
-        request.setHeader(QNetworkRequest::ContentTypeHeader,
-                          QByteArrayLiteral("application/x-www-form-urlencoded"));
-        QNetworkReply *reply = manager->post(request, request_body(save_file_path()));
-        QTimer::singleShot(reply_deadline_ms, reply, &QNetworkReply::abort);
-        connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-            if (received > reply_size_limit)
-                reply->abort();
-        });
+        post_submission(*manager, request_body(save_file_path()));
     }
     save_xml();
 }
 
 void Quiverbolt::replyFinish(QNetworkReply *reply)
 {
-    // A reply abandoned for its size or for stalling counts as a failed
-    // request: whatever part of it arrived is not read. A reply that came in
-    // whole before the size check could abort it is dropped here.
-    QByteArray body;
-    if (reply->error() != QNetworkReply::OperationCanceledError)
-        body = reply->read(reply_size_limit + 1);
-    if (body.size() > reply_size_limit)
-        body.clear();
     GameState &state = game_state();
-    const ReplyShown shown = apply_reply(body, state);
+    const ReplyShown shown = apply_reply(reply_body(*reply), state);
     if (shown.show_world)
         form->world_top->setText(shown.world_text);
     if (shown.show_local)
@@ -242,19 +225,16 @@ void Quiverbolt::displayStateChanged(const QDBusMessage &message)
     const QList<QVariant> arguments = message.arguments();
     if (arguments.isEmpty())
         return;
-    const QString display = arguments.first().toString();
-    GameState &state = game_state();
-    if (display == QLatin1String("on")) {
-        if (state.display_on == 0) {
-            accelerometer->start();
-            tick_timer->start(tick_interval_ms);
-        }
-        state.display_on = 1;
-    } else if (display == QLatin1String("off")) {
-        if (state.display_on == 1) {
-            accelerometer->stop();
-            tick_timer->stop();
-        }
-        state.display_on = 0;
+    switch (display_changed(game_state(), arguments.first().toString())) {
+    case DisplayChange::Pause:
+        accelerometer->stop();
+        tick_timer->stop();
+        break;
+    case DisplayChange::Resume:
+        accelerometer->start();
+        tick_timer->start(tick_interval_ms);
+        break;
+    case DisplayChange::None:
+        break;
     }
 }

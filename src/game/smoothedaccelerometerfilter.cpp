@@ -45,7 +45,8 @@ int damped_intensity(int intensity)
     return static_cast<int>(damped);
 }
 
-smoothedaccelerometerfilter::smoothedaccelerometerfilter(QObject *parent) : QObject(parent)
+smoothedaccelerometerfilter::smoothedaccelerometerfilter(GameState &state, QObject *parent)
+    : QObject(parent), state(state)
 {}
 
 smoothedaccelerometerfilter::~smoothedaccelerometerfilter() = default;
@@ -76,7 +77,6 @@ bool smoothedaccelerometerfilter::filter(QAccelerometerReading *reading)
     prev_y = y;
     prev_z = z;
 
-    GameState &state = game_state();
     state.reading_x = x;
     state.reading_y = y;
     state.reading_z = z;

@@ -5,6 +5,8 @@
 #include <QAccelerometerFilter>
 #include <QObject>
 
+struct GameState;
+
 // Whole-number shake intensity of one reading: how far the magnitude of
 // (x, y, z) lies from 9.8 m/s², truncated, before damping.
 int shake_intensity(float x, float y, float z);
@@ -14,16 +16,17 @@ int damped_intensity(int intensity);
 
 // Sits in the accelerometer's filter chain: smooths the jitter of a still
 // phone and adds each reading's intensity into the slot that the current
-// tick opened. Every reading is passed on.
+// tick opened in the given game state. Every reading is passed on.
 class smoothedaccelerometerfilter : public QObject, public QAccelerometerFilter
 {
 public:
-    explicit smoothedaccelerometerfilter(QObject *parent = nullptr);
+    explicit smoothedaccelerometerfilter(GameState &state, QObject *parent = nullptr);
     ~smoothedaccelerometerfilter() override;
 
     bool filter(QAccelerometerReading *reading) override;
 
 private:
+    GameState &state;
     float prev_x = 0.0f;
     float prev_y = 0.0f;
     float prev_z = 0.0f;

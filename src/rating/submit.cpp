@@ -5,11 +5,10 @@
 #include "game/gamestate.h"
 #include "ui_submitform.h"
 
-Submit::Submit(QWidget *parent) : QDialog(parent), form(new SubmitForm)
+Submit::Submit(const GameState &state, QWidget *parent) : QDialog(parent), form(new SubmitForm)
 {
     form->setupUi(this);
 
-    const GameState &state = game_state();
     form->lineEdit_3->setText(state.name);
     form->lineEdit_2->setText(state.location);
     form->recBox->setText(tr("record ( ") + QString::number(state.your_top) + QStringLiteral(" )"));

@@ -6,19 +6,20 @@
 
 #include <memory>
 
+struct GameState;
 namespace Ui {
 class SubmitForm;
 }
 using SubmitForm = Ui::SubmitForm;
 
 // Collects the player's answers for a rating submission. Filled from the
-// game state when built; changes nothing in it.
+// given game state when built; changes nothing in it.
 class Submit : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit Submit(QWidget *parent = nullptr);
+    explicit Submit(const GameState &state, QWidget *parent = nullptr);
     ~Submit() override;
 
     // The dialog's widgets, read by the submission after "OK".

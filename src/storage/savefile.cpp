@@ -21,9 +21,12 @@ namespace {
 constexpr qint64 read_chunk_bytes = 64 * 1024;
 // Input that yields no token: one text, comment or tag this long ends the reading.
 constexpr qint64 token_byte_limit = 1024 * 1024;
-// From a "<" to its ">". A longer tag could carry so many attributes that the
-// XML reader, which compares each with all the others, would seem to hang.
+// From a "<" to its ">", quoted attribute values included. A longer tag could
+// carry so many attributes that the XML reader, which compares each with all
+// the others, would seem to hang.
 constexpr qint64 markup_byte_limit = 4096;
+// Attributes of one tag; the game writes none.
+constexpr int attribute_limit = 32;
 // The text gathered for one element.
 constexpr int element_text_limit = 1024 * 1024;
 constexpr int nesting_limit = 256;
@@ -79,6 +82,63 @@ int to_integer(const QString &text)
     return text.toInt(nullptr, 10);
 }
 
+// Follows the raw bytes from markup to markup, so that a tag's length and its
+// attributes are counted before the XML reader sees them. Inside a tag a ">"
+// within a quoted attribute value does not end the tag. Comments, processing
+// instructions and declarations ("<!", "<?") end at their first ">": they hold
+// no attributes, and the token limit bounds them anyway.
+class MarkupGuard
+{
+public:
+    // False once the byte passes a limit: the input must end before it.
+    bool accept(char c);
+
+private:
+    enum class At { Text, TagOpen, Tag, Quoted, Other };
+
+    At at = At::Text;
+    char quote = 0;
+    qint64 length = 0;
+    int attributes = 0;
+};
+
+bool MarkupGuard::accept(char c)
+{
+    switch (at) {
+    case At::Text:
+        if (c == '<') {
+            at = At::TagOpen;
+            length = 0;
+            attributes = 0;
+        }
+        return true;
+    case At::TagOpen:
+        at = (c == '!' || c == '?') ? At::Other : At::Tag;
+        if (c == '>')
+            at = At::Text;
+        break;
+    case At::Tag:
+        if (c == '>') {
+            at = At::Text;
+        } else if (c == '"' || c == '\'') {
+            at = At::Quoted;
+            quote = c;
+            if (++attributes > attribute_limit)
+                return false;
+        }
+        break;
+    case At::Quoted:
+        if (c == quote)
+            at = At::Tag;
+        break;
+    case At::Other:
+        if (c == '>')
+            at = At::Text;
+        break;
+    }
+    return ++length <= markup_byte_limit;
+}
+
 // Reads a document chunk by chunk, so that no more of the file is held than the
 // token being read, and ends the reading like an XML error when a limit is passed.
 class SaveReader
@@ -100,7 +160,7 @@ private:
     bool input_ended = false;
     bool stopped = false;
     qint64 fed_since_token = 0;
-    qint64 markup_run = -1; // bytes since an unclosed "<", or -1
+    MarkupGuard markup;
     int depth = 0;
 };
 
@@ -114,12 +174,7 @@ bool SaveReader::feed()
         return false;
     }
     for (int i = 0; i < chunk.size(); ++i) {
-        const char c = chunk.at(i);
-        if (c == '<') {
-            markup_run = 0;
-        } else if (c == '>') {
-            markup_run = -1;
-        } else if (markup_run >= 0 && ++markup_run > markup_byte_limit) {
+        if (!markup.accept(chunk.at(i))) {
             chunk.truncate(i);
             input_ended = true;
             break;

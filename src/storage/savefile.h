@@ -37,7 +37,7 @@ struct LoadedSave
 
 // Reads a save file from an open device into state and checks the record
 // key. Stops at the first XML error; never fails. A document type declaration,
-// nesting deeper than 256 elements, a tag beyond 4 KiB and a text, comment or
-// element text beyond 1 MiB count as errors, so that no file costs more than a
+// nesting deeper than 256 elements, a tag beyond 4 KiB or with more than 32
+// attributes and a text, comment or element text beyond 1 MiB count as errors, so that no file costs more than a
 // few megabytes to read.
 LoadedSave read_save(QIODevice *device, GameState &state);

@@ -94,15 +94,15 @@ void RatingRulesTest::genuine_submission_is_accepted_as_typed_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<int>("value");
 
-    const auto row = [](const char *title, const Player &player, Rating rating,
-                        const QString &name, const QString &location, int value) {
+    const auto row = [](const char *title, const Player &player, Rating rating, const QString &name,
+                        const QString &location, int value) {
         QTest::newRow(title) << genuine_body(player) << rating << name << location << value;
     };
     row("record", Player(), Rating::men, QStringLiteral("Anna"), QStringLiteral("Oulu"), 500);
     row("score", player_with(2, 500, 300), Rating::men, QStringLiteral("Anna"),
         QStringLiteral("Oulu"), 300);
-    row("women's rating", player_of_sex(QStringLiteral("w")), Rating::women,
-        QStringLiteral("Anna"), QStringLiteral("Oulu"), 500);
+    row("women's rating", player_of_sex(QStringLiteral("w")), Rating::women, QStringLiteral("Anna"),
+        QStringLiteral("Oulu"), 500);
     row("raw plus in the name", player_named(QStringLiteral("C++ Ann")), Rating::men,
         QStringLiteral("C++ Ann"), QStringLiteral("Oulu"), 500);
     row("escaped ampersand and angle bracket", player_named(QStringLiteral("Tom & <Jerry>")),
@@ -111,13 +111,13 @@ void RatingRulesTest::genuine_submission_is_accepted_as_typed_data()
         player_named(QStringLiteral("Анна Ääliö"), QStringLiteral("Jyväskylä")), Rating::men,
         QStringLiteral("Анна Ääliö"), QStringLiteral("Jyväskylä"), 500);
     row("white space trimmed and folded",
-        player_named(QStringLiteral("  Anna \t Maria "), QStringLiteral(" Oulu  ")),
-        Rating::men, QStringLiteral("Anna Maria"), QStringLiteral("Oulu"), 500);
+        player_named(QStringLiteral("  Anna \t Maria "), QStringLiteral(" Oulu  ")), Rating::men,
+        QStringLiteral("Anna Maria"), QStringLiteral("Oulu"), 500);
     row("no location", player_named(QStringLiteral("Anna"), QString()), Rating::men,
         QStringLiteral("Anna"), QString(), 500);
     const QString longest = QString(text_length_limit, QLatin1Char('n'));
-    row("name and location of 64 characters", player_named(longest, longest), Rating::men,
-        longest, longest, 500);
+    row("name and location of 64 characters", player_named(longest, longest), Rating::men, longest,
+        longest, 500);
     QString emoji;
     for (int i = 0; i < text_length_limit; ++i)
         emoji += QString::fromUtf8("\xF0\x9F\x98\x80");
@@ -131,9 +131,8 @@ void RatingRulesTest::genuine_submission_is_accepted_as_typed_data()
     Player chatty;
     chatty.message = QString(6000, QLatin1Char('m'));
     const QByteArray cut = genuine_document(chatty).left(4096);
-    QTest::newRow("document cut at 4096 bytes") << body_with(cut) << Rating::men
-                                                << QStringLiteral("Anna") << QStringLiteral("Oulu")
-                                                << 500;
+    QTest::newRow("document cut at 4096 bytes")
+        << body_with(cut) << Rating::men << QStringLiteral("Anna") << QStringLiteral("Oulu") << 500;
 }
 
 void RatingRulesTest::genuine_submission_is_accepted_as_typed()
@@ -172,8 +171,7 @@ void RatingRulesTest::broken_submission_is_rejected_data()
     QTest::newRow("missing sex") << without_element(anna, "sex") << Rejection::incomplete;
     QTest::newRow("missing tosend") << without_element(anna, "tosend") << Rejection::incomplete;
     QTest::newRow("missing key") << without_element(anna, "key") << Rejection::incomplete;
-    QTest::newRow("missing record") << without_element(anna, "your_top")
-                                    << Rejection::key_mismatch;
+    QTest::newRow("missing record") << without_element(anna, "your_top") << Rejection::key_mismatch;
     QTest::newRow("control character in the name")
         << body_with(genuine_document(anna).replace("Anna", "An&#1;na")) << Rejection::incomplete;
     Player long_name;
@@ -183,15 +181,15 @@ void RatingRulesTest::broken_submission_is_rejected_data()
 
     QTest::newRow("sex x") << genuine_body(player_of_sex(QStringLiteral("x")))
                            << Rejection::unknown_rating;
-    QTest::newRow("sex in capitals") << genuine_body(player_of_sex(QStringLiteral("M")))
-                                     << Rejection::unknown_rating;
+    QTest::newRow("sex in capitals")
+        << genuine_body(player_of_sex(QStringLiteral("M"))) << Rejection::unknown_rating;
     QTest::newRow("tosend 0") << genuine_body(player_with(0, 500, 300)) << Rejection::no_choice;
     QTest::newRow("tosend 3") << genuine_body(player_with(3, 500, 300)) << Rejection::no_choice;
-    QTest::newRow("first-run document") << body_with(first_run_document())
-                                        << Rejection::no_choice;
+    QTest::newRow("first-run document") << body_with(first_run_document()) << Rejection::no_choice;
 
     QTest::newRow("empty name") << genuine_body(player_named(QString())) << Rejection::empty_name;
-    QTest::newRow("blank name") << genuine_body(player_named(QStringLiteral(" \t "))) << Rejection::empty_name;
+    QTest::newRow("blank name") << genuine_body(player_named(QStringLiteral(" \t ")))
+                                << Rejection::empty_name;
     QTest::newRow("name of 65 characters")
         << genuine_body(player_named(QString(text_length_limit + 1, QLatin1Char('n'))))
         << Rejection::name_too_long;
@@ -201,7 +199,8 @@ void RatingRulesTest::broken_submission_is_rejected_data()
         << Rejection::location_too_long;
 
     QTest::newRow("no score kept yet") << with_key(anna, QByteArray()) << Rejection::no_score_kept;
-    QTest::newRow("wrong key") << with_key(anna, md5_hex(QStringLiteral("500-500-300-300")).toLatin1())
+    QTest::newRow("wrong key") << with_key(anna,
+                                           md5_hex(QStringLiteral("500-500-300-300")).toLatin1())
                                << Rejection::key_mismatch;
     QTest::newRow("key in capitals")
         << with_key(anna, md5_hex(make_key(QStringLiteral("500-500-300-300"))).toUpper().toLatin1())
@@ -232,16 +231,17 @@ void RatingRulesTest::names_fold_to_one_player_data()
     QTest::addColumn<QString>("second");
     QTest::addColumn<bool>("same");
     QTest::newRow("case") << QStringLiteral("Anna") << QStringLiteral("aNNA") << true;
-    QTest::newRow("outer white space") << QStringLiteral(" Anna\t") << QStringLiteral("Anna") << true;
-    QTest::newRow("inner white space") << QStringLiteral("Anna  \t Maria")
-                                       << QStringLiteral("anna maria") << true;
+    QTest::newRow("outer white space")
+        << QStringLiteral(" Anna\t") << QStringLiteral("Anna") << true;
+    QTest::newRow("inner white space")
+        << QStringLiteral("Anna  \t Maria") << QStringLiteral("anna maria") << true;
     QTest::newRow("non-ASCII case") << QStringLiteral("ÉLODIE") << QStringLiteral("élodie") << true;
     QTest::newRow("composed and decomposed accent")
         << QStringLiteral("E\u0301lodie") << QStringLiteral("Élodie") << true;
     QTest::newRow("Cyrillic case") << QStringLiteral("АННА") << QStringLiteral("анна") << true;
     QTest::newRow("different letter") << QStringLiteral("Anna") << QStringLiteral("Anne") << false;
-    QTest::newRow("space removed") << QStringLiteral("Anna Maria") << QStringLiteral("AnnaMaria")
-                                   << false;
+    QTest::newRow("space removed")
+        << QStringLiteral("Anna Maria") << QStringLiteral("AnnaMaria") << false;
 }
 
 void RatingRulesTest::names_fold_to_one_player()
@@ -257,8 +257,8 @@ void RatingRulesTest::ordinal_names_the_place_data()
     QTest::addColumn<int>("place");
     QTest::addColumn<QString>("text");
     const QList<QPair<int, const char *>> rows = {
-        {1, "1st"},     {2, "2nd"},     {3, "3rd"},     {4, "4th"},   {11, "11th"},
-        {12, "12th"},   {13, "13th"},   {21, "21st"},   {22, "22nd"}, {23, "23rd"},
+        {1, "1st"},     {2, "2nd"},     {3, "3rd"},     {4, "4th"},      {11, "11th"},
+        {12, "12th"},   {13, "13th"},   {21, "21st"},   {22, "22nd"},    {23, "23rd"},
         {101, "101st"}, {111, "111th"}, {112, "112th"}, {1224, "1224th"}};
     for (const auto &row : rows)
         QTest::newRow(row.second) << row.first << QString::fromLatin1(row.second);
@@ -344,23 +344,24 @@ void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error_data
                                 << QStringLiteral("Submission not readable");
     QTest::newRow("incomplete") << Rejection::incomplete << 400
                                 << QStringLiteral("Submission incomplete");
-    QTest::newRow("unknown rating") << Rejection::unknown_rating << 422
-                                    << QStringLiteral("Choose men or women");
+    QTest::newRow("unknown rating")
+        << Rejection::unknown_rating << 422 << QStringLiteral("Choose men or women");
     QTest::newRow("no choice") << Rejection::no_choice << 422
                                << QStringLiteral("choose record or score");
-    QTest::newRow("empty name") << Rejection::empty_name << 422 << QStringLiteral("Enter your name");
-    QTest::newRow("name too long") << Rejection::name_too_long << 422
-                                   << QStringLiteral("Name: 64 characters at most");
-    QTest::newRow("location too long") << Rejection::location_too_long << 422
-                                       << QStringLiteral("Location: 64 characters at most");
-    QTest::newRow("no score kept") << Rejection::no_score_kept << 422
-                                   << QStringLiteral("Tap the counter to keep a score");
+    QTest::newRow("empty name") << Rejection::empty_name << 422
+                                << QStringLiteral("Enter your name");
+    QTest::newRow("name too long")
+        << Rejection::name_too_long << 422 << QStringLiteral("Name: 64 characters at most");
+    QTest::newRow("location too long")
+        << Rejection::location_too_long << 422 << QStringLiteral("Location: 64 characters at most");
+    QTest::newRow("no score kept")
+        << Rejection::no_score_kept << 422 << QStringLiteral("Tap the counter to keep a score");
     QTest::newRow("key mismatch") << Rejection::key_mismatch << 422
                                   << QStringLiteral("Record and key do not match");
     QTest::newRow("no value") << Rejection::no_value << 422
                               << QStringLiteral("Shake first: 0 does not count");
-    QTest::newRow("value too high") << Rejection::value_too_high << 422
-                                    << QStringLiteral("No phone shakes that hard");
+    QTest::newRow("value too high")
+        << Rejection::value_too_high << 422 << QStringLiteral("No phone shakes that hard");
 }
 
 void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error()

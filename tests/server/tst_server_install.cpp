@@ -72,14 +72,13 @@ void ServerInstallTest::installed_server_runs()
 void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::newRow("ExecStart") << "ExecStart=" + path(QStringLiteral(QUIVERBOLT_INSTALL_BINDIR
-                                                                     "/quiverbolt-rating"))
-                                                     .toUtf8() +
-                                      " serve --listen 127.0.0.1:8390 --database "
-                                      "sqlite:/var/lib/quiverbolt/rating.db";
-    for (const char *line : {"DynamicUser=yes", "StateDirectory=quiverbolt",
-                             "ProtectSystem=strict", "NoNewPrivileges=yes",
-                             "WantedBy=multi-user.target"})
+    QTest::newRow("ExecStart")
+        << "ExecStart=" +
+               path(QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt-rating")).toUtf8() +
+               " serve --listen 127.0.0.1:8390 --database "
+               "sqlite:/var/lib/quiverbolt/rating.db";
+    for (const char *line : {"DynamicUser=yes", "StateDirectory=quiverbolt", "ProtectSystem=strict",
+                             "NoNewPrivileges=yes", "WantedBy=multi-user.target"})
         QTest::newRow(line) << QByteArray(line);
 }
 

@@ -10,11 +10,11 @@
 #include "game/recordkey.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -50,6 +50,7 @@ private slots:
     void later_lower_value_keeps_the_best_and_its_places();
     void body_larger_than_any_document_gets_413_with_a_reply();
     void kept_alive_connection_answers_request_after_request();
+    void body_is_awaited_after_100_continue();
     void other_paths_and_methods_are_refused_data();
     void other_paths_and_methods_are_refused();
     void health_says_ok_while_the_database_answers();
@@ -57,6 +58,7 @@ private slots:
     void public_url_option_sets_the_link();
     void default_database_is_in_the_data_folder();
     void database_newer_than_the_program_is_refused();
+    void address_in_use_is_an_error();
     void seed_adds_the_players_asked_for();
     void command_line_explains_itself_data();
     void command_line_explains_itself();
@@ -87,7 +89,8 @@ void ServerProtocolTest::submission_is_answered_as_the_game_reads_it_data()
     QTest::addColumn<QString>("message"); // empty: an accepted submission's message
 
     const auto post = [](const QByteArray &body) { return post_request(body); };
-    QTest::newRow("genuine record") << post(genuine_body(named("Gene", "Genua"))) << 200 << QString();
+    QTest::newRow("genuine record")
+        << post(genuine_body(named("Gene", "Genua"))) << 200 << QString();
     Player score = named("Scorer", "Espoo");
     score.tosend = 2;
     QTest::newRow("genuine score") << post(genuine_body(score)) << 200 << QString();
@@ -102,10 +105,12 @@ void ServerProtocolTest::submission_is_answered_as_the_game_reads_it_data()
 
     QByteArray no_sex = genuine_body(named("Nosex", "Kemi"));
     no_sex.replace("<sex>m</sex>", "");
-    QTest::newRow("missing element") << post(no_sex) << 400 << QStringLiteral("Submission incomplete");
+    QTest::newRow("missing element")
+        << post(no_sex) << 400 << QStringLiteral("Submission incomplete");
     QByteArray wrong_key = genuine_body(named("Forger", "Kemi"));
     wrong_key.replace("<your_top>500</your_top>", "<your_top>900</your_top>");
-    QTest::newRow("wrong key") << post(wrong_key) << 422 << QStringLiteral("Record and key do not match");
+    QTest::newRow("wrong key") << post(wrong_key) << 422
+                               << QStringLiteral("Record and key do not match");
     Player undecided = named("Undecided", "Kemi");
     undecided.tosend = 0;
     QTest::newRow("tosend 0") << post(genuine_body(undecided)) << 422
@@ -114,13 +119,14 @@ void ServerProtocolTest::submission_is_answered_as_the_game_reads_it_data()
                            << QStringLiteral("Choose men or women");
     QTest::newRow("empty name") << post(genuine_body(named("", "Kemi"))) << 422
                                 << QStringLiteral("Enter your name");
-    QTest::newRow("overlong name") << post(genuine_body(named(QString(65, QLatin1Char('n')), "Kemi")))
-                                   << 422 << QStringLiteral("Name: 64 characters at most");
+    QTest::newRow("overlong name")
+        << post(genuine_body(named(QString(65, QLatin1Char('n')), "Kemi"))) << 422
+        << QStringLiteral("Name: 64 characters at most");
     QTest::newRow("no xml= prefix") << post(genuine_document(named("Prefixless", "Kemi"))) << 400
                                     << QStringLiteral("Submission not readable");
     QTest::newRow("percent-encoded document")
-        << post("xml=" + QUrl::toPercentEncoding(QString::fromUtf8(
-                             genuine_document(named("Encoded", "Kemi")))))
+        << post("xml=" + QUrl::toPercentEncoding(
+                             QString::fromUtf8(genuine_document(named("Encoded", "Kemi")))))
         << 400 << QStringLiteral("Submission incomplete");
     QTest::newRow("not HTTP") << QByteArray("HELLO\r\n\r\n") << 400
                               << QStringLiteral("Submission not readable");
@@ -158,17 +164,17 @@ void ServerProtocolTest::raw_bytes_are_stored_as_typed_data()
     QTest::addColumn<QString>("stored_name");
     QTest::newRow("raw plus") << QStringLiteral("C++ Ann") << QStringLiteral("Plus+Town")
                               << QStringLiteral("C++ Ann");
-    QTest::newRow("ampersand as &amp;") << QStringLiteral("Tom & Jerry")
-                                        << QStringLiteral("A&B") << QStringLiteral("Tom & Jerry");
-    QTest::newRow("percent sign and equals") << QStringLiteral("100%=win")
-                                             << QStringLiteral("a=b") << QStringLiteral("100%=win");
+    QTest::newRow("ampersand as &amp;")
+        << QStringLiteral("Tom & Jerry") << QStringLiteral("A&B") << QStringLiteral("Tom & Jerry");
+    QTest::newRow("percent sign and equals")
+        << QStringLiteral("100%=win") << QStringLiteral("a=b") << QStringLiteral("100%=win");
     QTest::newRow("non-ASCII") << QStringLiteral("Анна Ääliö") << QStringLiteral("Jyväskylä")
                                << QStringLiteral("Анна Ääliö");
     QTest::newRow("folded white space") << QStringLiteral("  Anna \t Maria ")
                                         << QStringLiteral("Oulu") << QStringLiteral("Anna Maria");
-    QTest::newRow("SQL in the name") << QStringLiteral("x'); DROP TABLE players; --")
-                                     << QStringLiteral("Oulu")
-                                     << QStringLiteral("x'); DROP TABLE players; --");
+    QTest::newRow("SQL in the name")
+        << QStringLiteral("x'); DROP TABLE players; --") << QStringLiteral("Oulu")
+        << QStringLiteral("x'); DROP TABLE players; --");
 }
 
 void ServerProtocolTest::raw_bytes_are_stored_as_typed()
@@ -185,9 +191,9 @@ void ServerProtocolTest::raw_bytes_are_stored_as_typed()
 
     DatabaseFile db(database);
     QVERIFY(db.is_open());
-    const QVariantList row = db.row(
-        QStringLiteral("SELECT name, location, best, submissions FROM players WHERE id = ?"),
-        {view.player_id});
+    const QVariantList row =
+        db.row(QStringLiteral("SELECT name, location, best, submissions FROM players WHERE id = ?"),
+               {view.player_id});
     QCOMPARE(row.value(0).toString(), stored_name);
     QCOMPARE(row.value(1).toString(), location);
     QCOMPARE(row.value(2).toInt(), 500);
@@ -210,8 +216,9 @@ void ServerProtocolTest::later_lower_value_keeps_the_best_and_its_places()
     QCOMPARE(view.player_id, best.player_id);
     QCOMPARE(view.world_text, best.world_text);
     QCOMPARE(view.local_text, QStringLiteral("1"));
-    QCOMPARE(view.message,
-             QStringLiteral("Your best stays %1!").arg(best.message.section(QLatin1Char(' '), 2, 2)));
+    QCOMPARE(
+        view.message,
+        QStringLiteral("Your best stays %1!").arg(best.message.section(QLatin1Char(' '), 2, 2)));
 
     DatabaseFile db(database);
     const QVariantList row = db.row(
@@ -247,6 +254,28 @@ void ServerProtocolTest::kept_alive_connection_answers_request_after_request()
     QCOMPARE(received.count("HTTP/1.1 200 OK"), 2);
     QVERIFY(received.contains("</rating>"));
     QVERIFY(received.endsWith("\r\n\r\nok\n"));
+}
+
+void ServerProtocolTest::body_is_awaited_after_100_continue()
+{
+    const QByteArray body = genuine_body(named("Patient", "Oulu"));
+    QByteArray request = post_request(body);
+    request.chop(body.size());
+    request.replace("Connection: close\r\n", "Expect: 100-continue\r\nConnection: close\r\n");
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(socket.waitForConnected(10000));
+    socket.write(request);
+    QByteArray received;
+    while (!received.contains("\r\n\r\n") && socket.waitForReadyRead(10000))
+        received += socket.readAll();
+    QVERIFY2(received.startsWith("HTTP/1.1 100 Continue\r\n\r\n"), received.constData());
+    received.clear();
+    socket.write(body);
+    while (!received.contains("</rating>") && socket.waitForReadyRead(10000))
+        received += socket.readAll();
+    QVERIFY2(received.startsWith("HTTP/1.1 200 OK"), received.constData());
 }
 
 void ServerProtocolTest::other_paths_and_methods_are_refused_data()
@@ -288,9 +317,10 @@ void ServerProtocolTest::public_url_option_sets_the_link()
 {
     QTemporaryDir own;
     RatingServerProcess other;
-    QVERIFY2(other.start(own.filePath(QStringLiteral("p.db")),
-                         {QStringLiteral("--public-url"), QStringLiteral("https://rating.example")}),
-             other.log().constData());
+    QVERIFY2(
+        other.start(own.filePath(QStringLiteral("p.db")),
+                    {QStringLiteral("--public-url"), QStringLiteral("https://rating.example")}),
+        other.log().constData());
     const HttpResult result =
         http_exchange(other.port(), post_request(genuine_body(named("Linked", "Oulu"))));
     QCOMPARE(result.status, 200);
@@ -321,7 +351,8 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
     QTemporaryDir own;
     const QString file = own.filePath(QStringLiteral("new.db"));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
         QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
@@ -329,12 +360,22 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("newer"));
 
-    const ServerRun run = run_server_binary({QStringLiteral("serve"), QStringLiteral("--listen"),
-                                             QStringLiteral("127.0.0.1:0"),
-                                             QStringLiteral("--database"),
-                                             QStringLiteral("sqlite:") + file});
+    const ServerRun run = run_server_binary(
+        {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+         QStringLiteral("--database"), QStringLiteral("sqlite:") + file});
     QCOMPARE(run.exit_code, 1);
     QVERIFY2(run.output.contains("newer than this program"), run.output.constData());
+}
+
+void ServerProtocolTest::address_in_use_is_an_error()
+{
+    QTemporaryDir own;
+    const ServerRun run = run_server_binary(
+        {QStringLiteral("serve"), QStringLiteral("--listen"),
+         QStringLiteral("127.0.0.1:%1").arg(server.port()), QStringLiteral("--database"),
+         QStringLiteral("sqlite:") + own.filePath(QStringLiteral("busy.db"))});
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY2(run.output.contains("cannot listen on 127.0.0.1:"), run.output.constData());
 }
 
 void ServerProtocolTest::seed_adds_the_players_asked_for()
@@ -379,18 +420,18 @@ void ServerProtocolTest::command_line_explains_itself_data()
                                << QByteArray("quiverbolt-rating " QUIVERBOLT_VERSION);
     QTest::newRow("serve --help") << QStringList{"serve", "--help"} << 0
                                   << QByteArray("--public-url <URL>");
-    QTest::newRow("serve --version") << QStringList{"serve", "--version"} << 0
-                                     << QByteArray(QUIVERBOLT_VERSION);
+    QTest::newRow("serve --version")
+        << QStringList{"serve", "--version"} << 0 << QByteArray(QUIVERBOLT_VERSION);
     QTest::newRow("no command") << QStringList() << 2 << QByteArray("Usage:");
     QTest::newRow("unknown command") << QStringList{"dance"} << 2 << QByteArray("dance");
-    QTest::newRow("bad listen address") << QStringList{"serve", "--listen", "nowhere"} << 2
-                                        << QByteArray("ADDR:PORT");
-    QTest::newRow("unknown option") << QStringList{"serve", "--port", "80"} << 2
-                                    << QByteArray("Unknown option 'port'");
+    QTest::newRow("bad listen address")
+        << QStringList{"serve", "--listen", "nowhere"} << 2 << QByteArray("ADDR:PORT");
+    QTest::newRow("unknown option")
+        << QStringList{"serve", "--port", "80"} << 2 << QByteArray("Unknown option 'port'");
     QTest::newRow("stray argument") << QStringList{"serve", "now"} << 2 << QByteArray("now");
-    QTest::newRow("unknown database") << QStringList{"serve", "--listen", "127.0.0.1:0",
-                                                     "--database", "mysql://x"}
-                                      << 1 << QByteArray("unsupported database URL");
+    QTest::newRow("unknown database")
+        << QStringList{"serve", "--listen", "127.0.0.1:0", "--database", "mysql://x"} << 1
+        << QByteArray("unsupported database URL");
 }
 
 void ServerProtocolTest::command_line_explains_itself()
@@ -425,16 +466,17 @@ void ServerProtocolTest::terminate_answers_what_is_in_flight_and_exits_zero()
     QSignalSpy first(exchanges.front().get(), &HttpExchange::finished);
     QVERIFY(first.wait(10000) || exchanges.front()->is_done());
     other.process().terminate();
-    QVERIFY(other.process().waitForFinished(20000));
+    // Waiting in the event loop, so that the clients take their answers and close.
+    QTRY_COMPARE_WITH_TIMEOUT(other.process().state(), QProcess::NotRunning, 20000);
     QCOMPARE(other.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(other.process().exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 10000);
 
     // Each submission was answered whole, or not read at all; every answered
     // one is stored.
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(exchanges.begin(), exchanges.end(),
-                                         [](const auto &e) { return e->is_done(); }),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(exchanges.begin(), exchanges.end(), [](const auto &e) { return e->is_done(); }),
+        20000);
     DatabaseFile db(file);
     int answered = 0;
     for (const auto &exchange : exchanges) {
@@ -444,11 +486,11 @@ void ServerProtocolTest::terminate_answers_what_is_in_flight_and_exits_zero()
             continue;
         ++answered;
         const GameView view = read_as_game(exchange->body());
-        QCOMPARE(db.row(QStringLiteral("SELECT count(*) FROM players WHERE id = ?"),
-                        {view.player_id})
-                     .value(0)
-                     .toInt(),
-                 1);
+        QCOMPARE(
+            db.row(QStringLiteral("SELECT count(*) FROM players WHERE id = ?"), {view.player_id})
+                .value(0)
+                .toInt(),
+            1);
     }
     QVERIFY(answered >= 1);
 }

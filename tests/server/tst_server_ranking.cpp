@@ -52,12 +52,9 @@ void ServerRankingTest::places_are_competition_places_data()
                          {"D", "Oulu", m, 600, "1", "1"},
                          {"E", "Oulu", m, 500, "2", "2"}};
     QTest::newRow("world against local")
-        << QVector<Step>{{"A", "Oulu", m, 900, "1", "1"},
-                         {"B", "Espoo", m, 500, "2", "1"},
-                         {"C", "Oulu", m, 700, "2", "2"},
-                         {"D", "Espoo", m, 800, "2", "1"},
-                         {"E", "", m, 1000, "1", none},
-                         {"F", "Espoo", m, 100, "6", "3"}};
+        << QVector<Step>{{"A", "Oulu", m, 900, "1", "1"}, {"B", "Espoo", m, 500, "2", "1"},
+                         {"C", "Oulu", m, 700, "2", "2"}, {"D", "Espoo", m, 800, "2", "1"},
+                         {"E", "", m, 1000, "1", none},   {"F", "Espoo", m, 100, "6", "3"}};
     QTest::newRow("men and women are ranked apart")
         << QVector<Step>{{"A", "Oulu", m, 500, "1", "1"},
                          {"B", "Oulu", w, 300, "1", "1"},

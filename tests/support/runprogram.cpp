@@ -4,9 +4,11 @@
 
 #include <QProcess>
 
-Run run(const QString &program, const QStringList &arguments, int timeout_ms)
+Run run(const QString &program, const QStringList &arguments, int timeout_ms,
+        const QProcessEnvironment &environment)
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForFinished(timeout_ms)) {

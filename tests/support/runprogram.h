@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -12,5 +13,7 @@ struct Run
     QByteArray output;  // standard output and error, interleaved
 };
 
-// Runs program to its end and collects what it printed.
-Run run(const QString &program, const QStringList &arguments, int timeout_ms = 30000);
+// Runs program to its end and collects what it printed. Without an
+// environment it inherits this process's own.
+Run run(const QString &program, const QStringList &arguments, int timeout_ms = 30000,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());

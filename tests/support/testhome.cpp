@@ -4,12 +4,25 @@
 
 #include <QDir>
 
+namespace {
+
+// The variables that decide where the desktop's folders are, with their
+// place below the home folder ("" is the home folder itself).
+constexpr struct
+{
+    const char *variable;
+    const char *below_home;
+} home_variables[] = {
+    {"HOME", ""},
+    {"XDG_CONFIG_HOME", "/.config"},
+    {"XDG_DATA_HOME", "/.local/share"},
+    {"XDG_CACHE_HOME", "/.cache"},
+};
+
+} // namespace
+
 TestHome::TestHome(bool create_documents)
 {
-    qputenv("HOME", dir.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/.local/share")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/.cache")).toLocal8Bit());
     if (create_documents)
         QDir(dir.path()).mkpath(QStringLiteral("Documents"));
 }
@@ -22,4 +35,19 @@ QString TestHome::documents() const
 QString TestHome::save_path() const
 {
     return documents() + QStringLiteral("/quiverbolt.save");
+}
+
+QProcessEnvironment TestHome::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto &entry : home_variables)
+        environment.insert(QLatin1String(entry.variable),
+                           dir.path() + QLatin1String(entry.below_home));
+    return environment;
+}
+
+void TestHome::make_current() const
+{
+    for (const auto &entry : home_variables)
+        qputenv(entry.variable, (dir.path() + QLatin1String(entry.below_home)).toLocal8Bit());
 }

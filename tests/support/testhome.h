@@ -2,12 +2,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
-// Gives the test process a home folder of its own, so that the save file
-// lands in a private documents folder. Create it before anything asks for
-// the save file's path: that path is fixed for the rest of the process.
+// A home folder of a test's own, so that the save file lands in a private
+// documents folder. It changes no environment by itself: a child program
+// gets environment(); a test that runs the game in its own process calls
+// make_current() before anything asks for the save file's path, which is
+// fixed for the rest of the process.
 class TestHome
 {
 public:
@@ -17,6 +20,11 @@ public:
     QString home() const { return dir.path(); }
     QString documents() const;
     QString save_path() const;
+
+    // This process's environment with HOME and the XDG folders in this home.
+    QProcessEnvironment environment() const;
+    // Puts the same variables into this process's own environment.
+    void make_current() const;
 
 private:
     QTemporaryDir dir;

@@ -85,15 +85,15 @@ QString next_connection_name()
 
 } // namespace
 
-SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name) {}
+SqliteStore::SqliteStore(const QString &connection_name) : connection_name(connection_name)
+{}
 
 SqliteStore::~SqliteStore()
 {
     for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
-                             &find_player, &insert_player,
-                             &raise_best, &count_submission, &count_world_above,
-                             &count_local_above, &insert_if_new, &ping, &list_after[0],
-                             &list_after[1], &list_before[0], &list_before[1],
+                             &find_player, &insert_player, &raise_best, &count_submission,
+                             &count_world_above, &count_local_above, &insert_if_new, &ping,
+                             &list_after[0], &list_after[1], &list_before[0], &list_before[1],
                              &count_ahead_of[0], &count_ahead_of[1], &player_by_id,
                              &players_per_rating})
         *query = QSqlQuery();

@@ -6,8 +6,7 @@
 #include <QSqlRecord>
 #include <QUuid>
 
-DatabaseFile::DatabaseFile(const QString &path)
-    : connection(QUuid::createUuid().toString())
+DatabaseFile::DatabaseFile(const QString &path) : connection(QUuid::createUuid().toString())
 {
     db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     db.setDatabaseName(path);

@@ -40,10 +40,12 @@ void HttpExchange::take_bytes()
             return;
         response_head = received.left(end);
         received.remove(0, end + 4);
-        const QList<QByteArray> status_line = response_head.left(response_head.indexOf('\r')).split(' ');
+        const QList<QByteArray> status_line =
+            response_head.left(response_head.indexOf('\r')).split(' ');
         status_code = status_line.value(1).toInt();
         const QByteArray length = header("Content-Length");
-        content_length = length.isEmpty() ? std::numeric_limits<qint64>::max() : length.toLongLong();
+        content_length =
+            length.isEmpty() ? std::numeric_limits<qint64>::max() : length.toLongLong();
     }
     if (received.size() >= content_length) {
         response_body = received.left(static_cast<int>(content_length));

@@ -7,8 +7,8 @@
 #include "rating/ratingexchange.h"
 #include "storage/savefile.h"
 
-#include <QUrlQuery>
 #include <QUrl>
+#include <QUrlQuery>
 
 QByteArray genuine_document(const Player &player)
 {
@@ -39,6 +39,7 @@ GameView read_as_game(const QByteArray &reply_body)
     view.world_text = shown.world_text;
     view.message = state.message;
     view.link = state.hiperlink;
-    view.player_id = QUrlQuery(QUrl(state.hiperlink)).queryItemValue(QStringLiteral("player")).toLongLong();
+    view.player_id =
+        QUrlQuery(QUrl(state.hiperlink)).queryItemValue(QStringLiteral("player")).toLongLong();
     return view;
 }

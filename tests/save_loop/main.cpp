@@ -4,7 +4,7 @@
 // Prints the save file's path, then "saving" once the first save is done.
 #include "game/gamestate.h"
 #include "game/scores.h"
-#include "saveloop.h"
+#include "save_loop/saveloop.h"
 #include "storage/savefile.h"
 
 #include <cstdio>
