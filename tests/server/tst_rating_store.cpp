@@ -6,6 +6,7 @@
 #include "support/databasefile.h"
 
 #include "rating/submission.h"
+#include "store/sqlite/sqlitestore.h"
 #include "store/store.h"
 
 #include <QTemporaryDir>
@@ -151,7 +152,8 @@ void RatingStoreTest::reopened_store_keeps_players_and_schema_version()
     QCOMPARE(local, 0);
 
     DatabaseFile db(file);
-    QCOMPARE(db.row(QStringLiteral("PRAGMA user_version")).value(0).toInt(), 1);
+    QCOMPARE(db.row(QStringLiteral("PRAGMA user_version")).value(0).toInt(),
+             SqliteStore::schema_version);
     QCOMPARE(db.row(QStringLiteral("PRAGMA journal_mode")).value(0).toString(),
              QStringLiteral("wal"));
     const QVariantList row =
