@@ -15,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstdio>

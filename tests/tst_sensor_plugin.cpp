@@ -23,7 +23,8 @@
 // Qt Sensors loads its plugins and settles who is registered once per
 // process, so every check here runs in a process of its own: TestSensorPluginCore under
 // a QCoreApplication, TestSensorPluginGui under a QGuiApplication. The parent hands each
-// one an environment without a trace and with empty configuration folders.
+// one an environment without a trace, without IIO devices and with empty
+// configuration folders.
 
 namespace {
 
@@ -353,6 +354,9 @@ private slots:
                            config.filePath(QStringLiteral("etc")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            config.filePath(QStringLiteral("home")));
+        // Whatever accelerometer this machine has, the checks see none.
+        environment.insert(QStringLiteral("QUIVERBOLT_IIO_ROOT"),
+                           config.filePath(QStringLiteral("no-devices")));
 
         QProcess process;
         process.setProcessEnvironment(environment);

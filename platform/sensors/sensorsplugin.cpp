@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "sensorsplugin.h"
 
+#include "iioaccelerometer.h"
 #include "pointershake.h"
 #include "tracereplay.h"
 
@@ -40,8 +41,8 @@ bool other_accelerometer_registered()
 {
     const auto identifiers = QSensor::sensorsForType(QAccelerometer::type);
     for (const QByteArray &identifier : identifiers) {
-        if (identifier != TraceReplayBackend::id && identifier != PointerShakeBackend::id &&
-            !is_dead_linuxsys(identifier))
+        if (identifier != IioAccelerometerBackend::id && identifier != TraceReplayBackend::id &&
+            identifier != PointerShakeBackend::id && !is_dead_linuxsys(identifier))
             return true;
     }
     return false;
@@ -73,7 +74,11 @@ void SensorsPlugin::update_registration()
         return;
     updating = true;
 
-    const bool stand_in_wanted = !other_accelerometer_registered();
+    // The kernel's accelerometer is the phone's own, unless the platform
+    // already offers one; the stand-ins only play where there is neither.
+    const bool other_registered = other_accelerometer_registered();
+    const bool iio_wanted = !other_registered && !find_iio_accelerometer(iio_root()).isEmpty();
+    const bool stand_in_wanted = !other_registered && !iio_wanted;
     const bool replay_wanted = stand_in_wanted && !trace_path().isEmpty();
     const bool mouse_wanted = stand_in_wanted && has_gui_application();
 
@@ -81,6 +86,7 @@ void SensorsPlugin::update_registration()
     // replay, when wanted, must go in before the mouse.
     if (replay_wanted && !is_registered(TraceReplayBackend::id))
         set_registered(PointerShakeBackend::id, false, this);
+    set_registered(IioAccelerometerBackend::id, iio_wanted, this);
     set_registered(TraceReplayBackend::id, replay_wanted, this);
     set_registered(PointerShakeBackend::id, mouse_wanted, this);
 
@@ -89,6 +95,10 @@ void SensorsPlugin::update_registration()
 
 QSensorBackend *SensorsPlugin::createBackend(QSensor *sensor)
 {
+    if (sensor->identifier() == IioAccelerometerBackend::id) {
+        const QString device = find_iio_accelerometer(iio_root());
+        return device.isEmpty() ? nullptr : new IioAccelerometerBackend(device, sensor);
+    }
     if (sensor->identifier() == TraceReplayBackend::id)
         return new TraceReplayBackend(trace_path(), sensor);
     if (sensor->identifier() == PointerShakeBackend::id && has_gui_application())

@@ -7,10 +7,14 @@
 #include <QSensorChangesInterface>
 #include <QSensorPluginInterface>
 
-// Offers an accelerometer where the machine has none: "quiverbolt.replay"
-// plays the trace file named by QUIVERBOLT_ACCEL_TRACE, "quiverbolt.mouse"
-// turns fast pointer movement into acceleration. Both stand back as soon as
-// any other accelerometer backend is registered.
+// Offers the accelerometer that Qt lacks on today's Linux phones:
+// "quiverbolt.iio" reads the kernel's IIO accelerometer (under
+// QUIVERBOLT_IIO_ROOT or /sys/bus/iio/devices) wherever no other backend is
+// registered. Where the machine has no accelerometer at all,
+// "quiverbolt.replay" plays the trace file named by QUIVERBOLT_ACCEL_TRACE and
+// "quiverbolt.mouse" turns fast pointer movement into acceleration. Each stands
+// back as soon as a backend before it in that order, or any other
+// accelerometer backend, is there.
 class SensorsPlugin : public QObject,
                       public QSensorPluginInterface,
                       public QSensorChangesInterface,

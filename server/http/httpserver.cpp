@@ -5,7 +5,7 @@
 #include "http/session.h"
 
 HttpServer::HttpServer(net::io_context &io, Handlers handlers)
-    : io(io), acceptor(net::make_strand(io)),
+    : io(io), acceptor(net::make_strand(io)), retry(acceptor.get_executor()),
       handlers(std::make_shared<const Handlers>(std::move(handlers))),
       sessions(std::make_shared<SessionRegistry>())
 {}
@@ -42,6 +42,7 @@ void HttpServer::stop()
     net::post(acceptor.get_executor(), [this] {
         beast::error_code ec;
         acceptor.close(ec);
+        retry.cancel();
         sessions->stop_all();
     });
 }
@@ -57,8 +58,15 @@ void HttpServer::on_accept(beast::error_code ec, tcp::socket socket)
 {
     if (!acceptor.is_open())
         return;
-    if (!ec)
+    if (!ec) {
         std::make_shared<Session>(std::move(socket), handlers, sessions)->run();
-    // A failed accept (too many open files, say) loses that one connection only.
-    do_accept();
+        return do_accept();
+    }
+    // A failed accept (too many open files, say) is tried again a moment
+    // later, not at once in a busy loop.
+    retry.expires_after(std::chrono::milliseconds(100));
+    retry.async_wait([this](beast::error_code wait_error) {
+        if (!wait_error && acceptor.is_open())
+            do_accept();
+    });
 }

@@ -32,6 +32,7 @@ private:
 
     net::io_context &io;
     tcp::acceptor acceptor;
+    net::steady_timer retry;
     std::shared_ptr<const Handlers> handlers;
     std::shared_ptr<SessionRegistry> sessions;
 };

@@ -48,9 +48,14 @@ QString display_text(const QString &text)
 {
     QString allowed;
     allowed.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        if (is_xml_char(c))
-            allowed += QString::fromUcs4(&c, 1);
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            allowed += c;
+            allowed += text.at(++i);
+        } else if (!c.isSurrogate() && is_xml_char(c.unicode())) {
+            allowed += c;
+        }
     }
     return allowed.simplified();
 }

@@ -3,6 +3,7 @@
 #include "app/quiverbolt.h"
 
 #include "app/fonts.h"
+#include "app/idleinhibitor.h"
 #include "app/landscape.h"
 #include "app/resources.h"
 #include "constants.h"
@@ -70,6 +71,8 @@ Quiverbolt::Quiverbolt(QWidget *parent) : QMainWindow(parent), form(new Quiverbo
                          QString::fromLatin1(mce_signal_interface),
                          QString::fromLatin1(mce_display_signal), this,
                          SLOT(displayStateChanged(QDBusMessage)));
+    // Without MCE the desktop keeps the screen on while the player shakes.
+    idle_inhibitor = new IdleInhibitor(system_bus(), this);
 }
 
 Quiverbolt::~Quiverbolt()
@@ -128,6 +131,7 @@ void Quiverbolt::set_score()
     const TickShown shown = advance_tick(game_state());
     form->tlabel->setText(shown.time_text);
     form->curr_score->setText(shown.power_text);
+    idle_inhibitor->set_power(game_state().power);
     if (!shown.keep_unlocked)
         return;
     // One proxy for the whole run; it neither introspects nor waits, so a
@@ -227,10 +231,12 @@ void Quiverbolt::displayStateChanged(const QDBusMessage &message)
         return;
     switch (display_changed(game_state(), arguments.first().toString())) {
     case DisplayChange::Pause:
+        idle_inhibitor->set_display_on(false);
         accelerometer->stop();
         tick_timer->stop();
         break;
     case DisplayChange::Resume:
+        idle_inhibitor->set_display_on(true);
         accelerometer->start();
         tick_timer->start(tick_interval_ms);
         break;

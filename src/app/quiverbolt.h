@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 class ComNokiaMceRequestInterface;
+class IdleInhibitor;
 class QAccelerometer;
 class QGraphicsScene;
 class QNetworkReply;
@@ -46,6 +47,7 @@ private:
     QuiverboltForm *form;
     QGraphicsScene *logo_scene = nullptr;
     ComNokiaMceRequestInterface *mce_request = nullptr;
+    IdleInhibitor *idle_inhibitor = nullptr;
     QAccelerometer *accelerometer = nullptr;
     QTimer *tick_timer = nullptr;
 };

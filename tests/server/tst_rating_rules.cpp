@@ -7,6 +7,7 @@
 #include "rating/reply.h"
 #include "rating/submission.h"
 #include "storage/savefile.h"
+#include "support/genuinekey.h"
 #include "support/submissions.h"
 
 #include <QtTest>
@@ -74,6 +75,8 @@ private slots:
     void genuine_submission_is_accepted_as_typed();
     void broken_submission_is_rejected_data();
     void broken_submission_is_rejected();
+    void display_text_keeps_only_what_xml_allows_data();
+    void display_text_keeps_only_what_xml_allows();
     void names_fold_to_one_player_data();
     void names_fold_to_one_player();
     void ordinal_names_the_place_data();
@@ -203,8 +206,7 @@ void RatingRulesTest::broken_submission_is_rejected_data()
                                            md5_hex(QStringLiteral("500-500-300-300")).toLatin1())
                                << Rejection::key_mismatch;
     QTest::newRow("key in capitals")
-        << with_key(anna, md5_hex(make_key(QStringLiteral("500-500-300-300"))).toUpper().toLatin1())
-        << Rejection::key_mismatch;
+        << with_key(anna, genuine_key(500, 300).toUpper().toLatin1()) << Rejection::key_mismatch;
     QByteArray edited = genuine_document(anna);
     edited.replace("<your_top>500</your_top>", "<your_top>900</your_top>");
     QTest::newRow("record edited by hand") << body_with(edited) << Rejection::key_mismatch;
@@ -223,6 +225,29 @@ void RatingRulesTest::broken_submission_is_rejected()
     const ParsedSubmission parsed = parse_submission(body);
     QVERIFY(!parsed.submission.has_value());
     QCOMPARE(parsed.rejection, rejection);
+}
+
+void RatingRulesTest::display_text_keeps_only_what_xml_allows_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << QStringLiteral("Anna") << QStringLiteral("Anna");
+    QTest::newRow("control characters")
+        << QStringLiteral("A\u0001n\u001Fna") << QStringLiteral("Anna");
+    QTest::newRow("non-characters") << QStringLiteral("An\uFFFEna\uFFFF") << QStringLiteral("Anna");
+    QTest::newRow("lone surrogate")
+        << QString(QChar(0xD800)) + QStringLiteral("Anna") << QStringLiteral("Anna");
+    QTest::newRow("tabs and line breaks fold to spaces")
+        << QStringLiteral("\tAnna\r\n Maria\n") << QStringLiteral("Anna Maria");
+    QTest::newRow("emoji kept") << QString::fromUtf8("Anna \xF0\x9F\x98\x80")
+                                << QString::fromUtf8("Anna \xF0\x9F\x98\x80");
+}
+
+void RatingRulesTest::display_text_keeps_only_what_xml_allows()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QCOMPARE(display_text(typed), shown);
 }
 
 void RatingRulesTest::names_fold_to_one_player_data()

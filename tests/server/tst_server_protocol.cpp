@@ -5,9 +5,8 @@
 #include "support/databasefile.h"
 #include "support/httpexchange.h"
 #include "support/ratingserverprocess.h"
+#include "support/runprogram.h"
 #include "support/submissions.h"
-
-#include "game/recordkey.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -360,31 +359,34 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("newer"));
 
-    const ServerRun run = run_server_binary(
-        {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-         QStringLiteral("--database"), QStringLiteral("sqlite:") + file});
-    QCOMPARE(run.exit_code, 1);
-    QVERIFY2(run.output.contains("newer than this program"), run.output.constData());
+    const Run result =
+        run(rating_server_binary(),
+            {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+             QStringLiteral("--database"), QStringLiteral("sqlite:") + file});
+    QCOMPARE(result.exit_code, 1);
+    QVERIFY2(result.output.contains("newer than this program"), result.output.constData());
 }
 
 void ServerProtocolTest::address_in_use_is_an_error()
 {
     QTemporaryDir own;
-    const ServerRun run = run_server_binary(
-        {QStringLiteral("serve"), QStringLiteral("--listen"),
-         QStringLiteral("127.0.0.1:%1").arg(server.port()), QStringLiteral("--database"),
-         QStringLiteral("sqlite:") + own.filePath(QStringLiteral("busy.db"))});
-    QCOMPARE(run.exit_code, 1);
-    QVERIFY2(run.output.contains("cannot listen on 127.0.0.1:"), run.output.constData());
+    const Run result =
+        run(rating_server_binary(),
+            {QStringLiteral("serve"), QStringLiteral("--listen"),
+             QStringLiteral("127.0.0.1:%1").arg(server.port()), QStringLiteral("--database"),
+             QStringLiteral("sqlite:") + own.filePath(QStringLiteral("busy.db"))});
+    QCOMPARE(result.exit_code, 1);
+    QVERIFY2(result.output.contains("cannot listen on 127.0.0.1:"), result.output.constData());
 }
 
 void ServerProtocolTest::seed_adds_the_players_asked_for()
 {
     QTemporaryDir own;
     const QString file = own.filePath(QStringLiteral("seeded.db"));
-    const ServerRun seed = run_server_binary({QStringLiteral("seed"), QStringLiteral("--players"),
-                                              QStringLiteral("500"), QStringLiteral("--database"),
-                                              QStringLiteral("sqlite:") + file});
+    const Run seed =
+        run(rating_server_binary(),
+            {QStringLiteral("seed"), QStringLiteral("--players"), QStringLiteral("500"),
+             QStringLiteral("--database"), QStringLiteral("sqlite:") + file});
     QVERIFY2(seed.exit_code == 0, seed.output.constData());
     {
         DatabaseFile db(file);
@@ -439,9 +441,9 @@ void ServerProtocolTest::command_line_explains_itself()
     QFETCH(QStringList, arguments);
     QFETCH(int, exit_code);
     QFETCH(QByteArray, says);
-    const ServerRun run = run_server_binary(arguments);
-    QCOMPARE(run.exit_code, exit_code);
-    QVERIFY2(run.output.contains(says), run.output.constData());
+    const Run result = run(rating_server_binary(), arguments);
+    QCOMPARE(result.exit_code, exit_code);
+    QVERIFY2(result.output.contains(says), result.output.constData());
 }
 
 void ServerProtocolTest::terminate_answers_what_is_in_flight_and_exits_zero()

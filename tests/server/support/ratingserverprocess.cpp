@@ -74,20 +74,7 @@ QString RatingServerProcess::url() const
     return QStringLiteral("http://127.0.0.1:%1/").arg(listen_port);
 }
 
-ServerRun run_server_binary(const QStringList &arguments, int timeout_ms)
+QString rating_server_binary()
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral(QUIVERBOLT_RATING_BINARY), arguments);
-    ServerRun result;
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished();
-        result.output = process.readAll();
-        return result;
-    }
-    result.output = process.readAll();
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exit_code = process.exitCode();
-    return result;
+    return QStringLiteral(QUIVERBOLT_RATING_BINARY);
 }

@@ -38,11 +38,5 @@ private:
     quint16 listen_port = 0;
 };
 
-// Runs the server binary with arguments to its end: exit code (-1 on a crash
-// or time-out) and everything it printed.
-struct ServerRun
-{
-    int exit_code = -1;
-    QByteArray output;
-};
-ServerRun run_server_binary(const QStringList &arguments, int timeout_ms = 20000);
+// The server binary's path, for running it to its end with run().
+QString rating_server_binary();

@@ -2,10 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "support/submissions.h"
 
-#include "game/recordkey.h"
-#include "game/scores.h"
 #include "rating/ratingexchange.h"
 #include "storage/savefile.h"
+#include "support/genuinekey.h"
 
 #include <QUrl>
 #include <QUrlQuery>
@@ -19,7 +18,7 @@ QByteArray genuine_document(const Player &player)
     state.tosend = player.tosend;
     state.your_top = player.record;
     state.current_top = player.score;
-    state.key = md5_hex(make_key(key_text(player.record, player.score)));
+    state.key = genuine_key(player.record, player.score);
     state.message = player.message;
     state.num = 1;
     return save_document(state);
