@@ -47,6 +47,30 @@ in_private_network() {
     fi
 }
 
+# The game's rating address as a builds's default (http://localhost:8390/).
+QUIVERBOLT_RATING_PORT=8390
+
+# True when something answers on the game's rating port.
+rating_port_answers() {
+    (exec 3<>"/dev/tcp/127.0.0.1/$QUIVERBOLT_RATING_PORT") 2>/dev/null
+}
+
+# Starts the given build's rating server on the game's rating address, its
+# database in the XDG data folder, and waits until it answers. Sets
+# rating_server_pid; the server's log goes to the file named by $2.
+start_rating_server() {
+    "$1/server/quiverbolt-rating" serve --listen "127.0.0.1:$QUIVERBOLT_RATING_PORT" 2>"$2" &
+    rating_server_pid=$!
+    local _
+    for _ in $(seq 100); do
+        rating_port_answers && return 0
+        kill -0 "$rating_server_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$2" >&2
+    return 1
+}
+
 # Creates the folder that the game of the given build keeps its save file
 # in (the game never creates it), as the game itself works it out.
 ensure_documents_folder() {

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 // The installed game as a player meets it: a real X server, real mouse
 // clicks at the windows' fixed positions, a replayed accelerometer, a system
-// bus with a stand-in MCE, and a local rating server. What the player sees is
+// bus with a stand-in MCE, and the installed rating server on the game's
+// rating address. What the player sees is
 // read from screenshots of the game's windows and from the save file.
 //
 // The functions run in order and build on each other: first start refused,
@@ -13,8 +14,9 @@
 #include "storage/savefile.h"
 #include "support/files.h"
 #include "support/mcepeer.h"
-#include "support/ratingserver.h"
+#include "support/httpexchange.h"
 #include "support/runprogram.h"
+#include "support/submissions.h"
 #include "support/systembus.h"
 #include "support/testhome.h"
 
@@ -39,6 +41,7 @@
 namespace {
 
 const QString game_binary = QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt");
+const QString rating_binary = QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt-rating");
 const QString traces_dir = QStringLiteral(QUIVERBOLT_INSTALL_DATADIR "/quiverbolt/traces");
 
 constexpr int window_timeout_ms = 20000;
@@ -55,6 +58,9 @@ const QSize submit_size(800, 380);
 const QRect terms_no(20, 275, 310, 61);
 const QRect terms_yes(370, 275, 411, 61);
 const QRect submit_ok(370, 310, 411, 61);
+const QRect submit_name(140, 10, 181, 72);
+const QRect submit_location(530, 10, 251, 72);
+const QRect submit_record_box(20, 160, 301, 51);
 const QRect counter(0, 190, 801, 171);
 const QRect submit_record(90, 360, 281, 61);
 const QRect restart_game(420, 360, 281, 61);
@@ -64,16 +70,16 @@ const QRect time_line(210, 130, 401, 31);
 const QRgb counter_magenta = qRgb(184, 1, 169);
 const QRgb link_green = qRgb(8, 101, 1);
 
-// What the rating server answers to the game's submission.
-const QByteArray reply_message = QByteArrayLiteral("5th here, 120th in the world!");
-const QByteArray reply_link = QByteArrayLiteral("http://localhost:8390/rating/5");
-const QByteArray rating_reply = "<rating><local_top>5</local_top><world_top>120</world_top>"
-                                "<message>" +
-                                reply_message + "</message><hiperlink>" + reply_link +
-                                "</hiperlink><fsize>18</fsize></rating>";
-// Held back this long, so that the file can be compared with the request
-// before the reply changes it.
-constexpr int reply_delay_ms = 1000;
+// The rating the player meets: two stronger shakers, one of them in the
+// player's town, and a weaker one there, so the player's record (a few
+// hundred from a hard shake) is 3rd in the world and 2nd in town.
+const QString player_name = QStringLiteral("Eve");
+const QString player_town = QStringLiteral("Tampere");
+const QList<Player> rivals = {
+    {QStringLiteral("Ace"), QStringLiteral("Oslo"), QStringLiteral("m"), 1, 900000, 900000, {}},
+    {QStringLiteral("Bo"), player_town, QStringLiteral("m"), 1, 800000, 800000, {}},
+    {QStringLiteral("Cy"), player_town, QStringLiteral("m"), 1, 1, 1, {}},
+};
 
 // The loader's view of a save file.
 struct Loaded
@@ -155,6 +161,8 @@ private slots:
 
 private:
     void start_game(const QString &trace);
+    void start_rating_server();
+    bool type_into(WId window, const QRect &field, const QString &text);
     WId find_window(const QString &title, const QSize &size);
     bool click(WId window, const QRect &area);
     QImage grab(WId window);
@@ -168,7 +176,8 @@ private:
     TestHome home;
     SystemBus bus;
     McePeer mce{QStringLiteral(MCE_STANDIN)};
-    RatingServer rating_server;
+    QProcess rating_server;
+    QByteArray rating_log;
     QTemporaryDir work;
     QString prefix;
     QString opened_urls; // where the stand-in browser notes each URL it is handed
@@ -191,13 +200,13 @@ void TestEndToEnd::initTestCase()
     QVERIFY(work.isValid());
     QVERIFY2(bus.is_running(), qPrintable(bus.error()));
     QVERIFY(mce.start());
-    QVERIFY2(rating_server.listen(), qPrintable(rating_server.error_string()));
 
     prefix = work.filePath(QStringLiteral("prefix"));
     const Run install = run(QStringLiteral(QUIVERBOLT_CMAKE),
                             {QStringLiteral("--install"), QStringLiteral(QUIVERBOLT_BUILD_DIR),
                              QStringLiteral("--prefix"), prefix});
     QVERIFY2(install.exit_code == 0, install.output.constData());
+    start_rating_server();
     QVERIFY(QFileInfo(QDir(prefix).filePath(game_binary)).isExecutable());
 
     // Qt hands URLs to xdg-open when it finds one on the PATH.
@@ -213,8 +222,48 @@ void TestEndToEnd::initTestCase()
     qputenv("PATH", QFile::encodeName(stub_dir) + ':' + qgetenv("PATH"));
 }
 
+void TestEndToEnd::start_rating_server()
+{
+    // The game's own rating address, so nothing in the game is redirected.
+    const QUrl address(QString::fromLatin1(quiverbolt::rating_url));
+    rating_server.start(QDir(prefix).filePath(rating_binary),
+                        {QStringLiteral("serve"), QStringLiteral("--listen"),
+                         QStringLiteral("127.0.0.1:%1").arg(address.port()),
+                         QStringLiteral("--database"),
+                         QStringLiteral("sqlite:") + work.filePath(QStringLiteral("rating.db"))});
+    QVERIFY2(rating_server.waitForStarted(), qPrintable(rating_server.errorString()));
+    connect(&rating_server, &QProcess::readyReadStandardError, this,
+            [this] { rating_log += rating_server.readAllStandardError(); });
+    QTRY_VERIFY2_WITH_TIMEOUT(rating_log.contains("listening on") ||
+                                  rating_server.state() != QProcess::Running,
+                              rating_log.constData(), peer_timeout_ms);
+    QVERIFY2(rating_server.state() == QProcess::Running, rating_log.constData());
+    for (const Player &rival : rivals) {
+        const HttpResult answer =
+            http_exchange(quint16(address.port()), post_request(genuine_body(rival)));
+        QVERIFY2(answer.status == 200, answer.body.constData());
+    }
+}
+
+bool TestEndToEnd::type_into(WId window, const QRect &field, const QString &text)
+{
+    // A click gives the field the focus; the keys then go where the pointer is.
+    if (!click(window, field))
+        return false;
+    const Run type = run(QStringLiteral("xdotool"),
+                         {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
+                          text});
+    if (type.exit_code != 0)
+        qWarning("xdotool: %s", type.output.constData());
+    return type.exit_code == 0;
+}
+
 void TestEndToEnd::cleanupTestCase()
 {
+    if (rating_server.state() == QProcess::Running) {
+        rating_server.terminate();
+        rating_server.waitForFinished();
+    }
     if (!game_running())
         return;
     game.kill();
@@ -417,41 +466,48 @@ void TestEndToEnd::submission_posts_file_and_shows_reply_and_link()
 {
     QVERIFY2(game_running(), "the game is not running");
     const int hint_green = pixels_of_colour(grab(main_window), tip_view, link_green);
-    rating_server.clear();
-    rating_server.queue_reply(ScriptedReply::trickle(rating_reply, 1 << 20, reply_delay_ms));
-    QSignalSpy received(&rating_server, &RatingServer::request_received);
+    const Loaded before = load(read_file(home.save_path()));
+    QVERIFY(before.state.your_top > 0);
 
     QVERIFY(click(main_window, submit_record));
     const WId submit = find_window(submit_title, submit_size);
     QVERIFY(submit);
+    QVERIFY(type_into(submit, submit_name, player_name));
+    QVERIFY(type_into(submit, submit_location, player_town));
+    // The first-run file chose the score, which the restart made 0: send the record.
+    QVERIFY(click(submit, submit_record_box));
     QVERIFY(click(submit, submit_ok));
-    QVERIFY(received.wait(peer_timeout_ms));
-    const QByteArray sent_file = read_file(home.save_path());
-    QVERIFY2(!sent_file.contains("<local_top>5</local_top>"), "the reply came before its time");
 
-    QCOMPARE(rating_server.requests().size(), 1);
-    const RecordedRequest &request = rating_server.requests().first();
-    QCOMPARE(request.method, QByteArray("POST"));
-    QCOMPARE(request.path, QByteArray("/"));
-    QCOMPARE(request.body, "xml=" + sent_file);
-    QVERIFY(sent_file.contains("<num>1</num>"));
-
-    // The reply is stored and shown.
-    QTRY_VERIFY_WITH_TIMEOUT(read_file(home.save_path()).contains("<local_top>5</local_top>"),
+    // The server's answer is stored and shown: 3rd in the world, 2nd in town.
+    QTRY_VERIFY_WITH_TIMEOUT(read_file(home.save_path()).contains("<world_top>3</world_top>"),
                              peer_timeout_ms);
     const QByteArray stored = read_file(home.save_path());
     const Loaded answered = load(stored);
-    QCOMPARE(answered.state.local_top, 5);
-    QCOMPARE(answered.state.world_top, 120);
-    QCOMPARE(answered.state.message, QString::fromUtf8(reply_message));
-    QVERIFY(stored.contains("<hiperlink>" + reply_link + "</hiperlink>"));
+    QCOMPARE(answered.state.name, player_name);
+    QCOMPARE(answered.state.location, player_town);
+    QVERIFY(stored.contains("<tosend>1</tosend>"));
+    QVERIFY(stored.contains("<num>1</num>"));
+    QCOMPARE(answered.state.world_top, 3);
+    QCOMPARE(answered.state.local_top, 2);
+    QCOMPARE(answered.state.message, QStringLiteral("You are 3rd in the world!"));
+    const int link_at = stored.indexOf("<hiperlink>") + 11;
+    const QByteArray link = stored.mid(link_at, stored.indexOf("</hiperlink>") - link_at);
+    QVERIFY2(link.startsWith("http://127.0.0.1:8390/rating/m?player="), link.constData());
     QVERIFY(stored.contains("<fsize>18</fsize>"));
-    // The message replaces the black hint as a green link.
+    QVERIFY2(rating_log.contains("POST / 200"), rating_log.constData());
+
+    // The message replaces the black hint as a green link, whole on its button.
     QTRY_VERIFY_WITH_TIMEOUT(
         pixels_of_colour(grab(main_window), tip_view, link_green) > hint_green + 100, 5000);
+    const QImage shown = grab(main_window);
+    shown.save(QStringLiteral(QUIVERBOLT_BUILD_DIR "/tests/end_to_end_rating_reply.png"));
+    // Nothing of the message is cut at the button's edges.
+    for (const QRect &edge : {QRect(tip_view.left(), tip_view.top(), 3, tip_view.height()),
+                              QRect(tip_view.right() - 2, tip_view.top(), 3, tip_view.height())})
+        QCOMPARE(pixels_of_colour(shown, edge, link_green), 0);
 
     QVERIFY(click(main_window, tip_view));
-    QTRY_COMPARE_WITH_TIMEOUT(read_file(opened_urls), reply_link + '\n', peer_timeout_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(read_file(opened_urls), link + '\n', peer_timeout_ms);
 }
 
 void TestEndToEnd::display_off_stops_clock_and_on_resumes_it()

@@ -3,11 +3,13 @@
 // What `cmake --install` puts down for the rating server.
 
 #include "support/ratingserverprocess.h"
+#include "support/runprogram.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +23,7 @@ private slots:
     void installed_server_runs();
     void unit_runs_the_server_unprivileged_and_confined_data();
     void unit_runs_the_server_unprivileged_and_confined();
+    void unit_passes_systemd_verification();
 
 private:
     QString path(const QString &relative) const { return prefix.filePath(relative); }
@@ -86,6 +89,17 @@ void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined()
 {
     QFETCH(QByteArray, line);
     QVERIFY2(unit.split('\n').contains(line), unit.constData());
+}
+
+void ServerInstallTest::unit_passes_systemd_verification()
+{
+    const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+    if (analyze.isEmpty())
+        QSKIP("systemd-analyze is not installed");
+    const Run verify =
+        run(analyze, {QStringLiteral("verify"),
+                      path(QStringLiteral("lib/systemd/system/quiverbolt-rating.service"))});
+    QVERIFY2(verify.exit_code == 0 && verify.output.isEmpty(), verify.output.constData());
 }
 
 QTEST_GUILESS_MAIN(ServerInstallTest)
