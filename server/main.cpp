@@ -4,9 +4,11 @@
 
 #include "http/httpserver.h"
 #include "rating/submission.h"
+#include "routes/metrics.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
 #include "store/madeupplayers.h"
+#include "store/readpool.h"
 #include "store/store.h"
 
 #include <QCommandLineParser>
@@ -23,6 +25,8 @@
 namespace {
 
 constexpr int usage_error = 2;
+// Threads that answer the rating pages and the API, each with its own connection.
+constexpr int read_threads = 2;
 
 const char usage[] = "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
                      "The QuiverBolt rating server.\n\n"
@@ -139,6 +143,15 @@ int serve(const QStringList &arguments)
         return 1;
     }
 
+    // The pages and the API read on connections of their own.
+    ReadPool reads([database](QString *error) { return open_store(database, error); },
+                   read_threads);
+    if (!reads.start(&error)) {
+        print_error(QStringLiteral("cannot open the database for reading: ") + error);
+        return 1;
+    }
+    Metrics metrics;
+
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     net::io_context io(static_cast<int>(threads));
     // Routes needs the public URL, which needs the bound port: it is filled
@@ -147,7 +160,10 @@ int serve(const QStringList &arguments)
     HttpServer server(io, Handlers{[&routes](Request &&request, Responder respond) {
                                        routes->handle(std::move(request), std::move(respond));
                                    },
-                                   &Routes::refusal});
+                                   [&metrics](http::status status) {
+                                       metrics.count_request("-", static_cast<unsigned>(status));
+                                       return Routes::refusal(status);
+                                   }});
     std::string listen_error;
     if (!server.listen(endpoint, &listen_error)) {
         print_error(QStringLiteral("cannot listen on %1: %2")
@@ -159,7 +175,7 @@ int serve(const QStringList &arguments)
         parser.isSet(public_url_option) ? parser.value(public_url_option) : local_url;
     if (!public_url.endsWith(QLatin1Char('/')))
         public_url += QLatin1Char('/');
-    routes = std::make_unique<Routes>(queue, public_url);
+    routes = std::make_unique<Routes>(queue, public_url, reads, metrics);
 
     net::signal_set stop_signals(io, SIGINT, SIGTERM);
     stop_signals.async_wait([&](const beast::error_code &ec, int) {
@@ -175,6 +191,7 @@ int serve(const QStringList &arguments)
     io.run();
     for (std::thread &thread : pool)
         thread.join();
+    reads.stop();
     queue.stop();
     std::fprintf(stderr, "stopped\n");
     return 0;
