@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <tuple>
 
@@ -692,8 +692,8 @@ bool PostgresqlStore::add_players(const std::vector<Submission> &players, qint64
 }
 
 bool PostgresqlStore::list_players(Rating rating, const QString &location_key,
-                                   const std::optional<ListingKey> &key,
-                                   ListingDirection direction, int limit, Listing &listing)
+                                   const std::optional<ListingKey> &key, ListingDirection direction,
+                                   int limit, Listing &listing)
 {
     listing = Listing();
     if (!usable())
@@ -751,8 +751,8 @@ bool PostgresqlStore::find_player_by_id(qint64 player_id, std::optional<PlayerRe
     if (PQntuples(rows.get()) > 0) {
         PlayerRecord row;
         row.player_id = player_id;
-        row.rating = std::strcmp(PQgetvalue(rows.get(), 0, 0), "w") == 0 ? Rating::women
-                                                                          : Rating::men;
+        row.rating =
+            std::strcmp(PQgetvalue(rows.get(), 0, 0), "w") == 0 ? Rating::women : Rating::men;
         row.name = QString::fromUtf8(PQgetvalue(rows.get(), 0, 1));
         row.location = QString::fromUtf8(PQgetvalue(rows.get(), 0, 2));
         row.location_key = QString::fromUtf8(PQgetvalue(rows.get(), 0, 3));

@@ -137,13 +137,34 @@ SqliteStore::SqliteStore(const QString &connection_name) : connection_name(conne
 
 SqliteStore::~SqliteStore()
 {
-    for (QSqlQuery *query :
-         {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one, &find_player,
-          &insert_player, &raise_best, &count_submission, &count_above, &add_world_count,
-          &add_local_count, &stage_player, &clear_staged, &drop_known_staged, &insert_staged,
-          &count_staged_world, &count_staged_local, &ping, &list_after[0], &list_after[1],
-          &list_before[0], &list_before[1], &count_ahead_of[0], &count_ahead_of[1],
-          &player_by_id, &players_per_rating})
+    for (QSqlQuery *query : {&begin,
+                             &commit,
+                             &rollback,
+                             &mark_one,
+                             &keep_one,
+                             &undo_one,
+                             &find_player,
+                             &insert_player,
+                             &raise_best,
+                             &count_submission,
+                             &count_above,
+                             &add_world_count,
+                             &add_local_count,
+                             &stage_player,
+                             &clear_staged,
+                             &drop_known_staged,
+                             &insert_staged,
+                             &count_staged_world,
+                             &count_staged_local,
+                             &ping,
+                             &list_after[0],
+                             &list_after[1],
+                             &list_before[0],
+                             &list_before[1],
+                             &count_ahead_of[0],
+                             &count_ahead_of[1],
+                             &player_by_id,
+                             &players_per_rating})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -404,8 +425,8 @@ bool SqliteStore::find_player_by_id(qint64 player_id, std::optional<PlayerRecord
     if (player_by_id.next()) {
         PlayerRecord row;
         row.player_id = player_id;
-        row.rating = player_by_id.value(0).toString() == QLatin1String("w") ? Rating::women
-                                                                             : Rating::men;
+        row.rating =
+            player_by_id.value(0).toString() == QLatin1String("w") ? Rating::women : Rating::men;
         row.name = player_by_id.value(1).toString();
         row.location = player_by_id.value(2).toString();
         row.location_key = player_by_id.value(3).toString();
