@@ -425,8 +425,8 @@ bool SqliteStore::find_player_by_id(qint64 player_id, std::optional<PlayerRecord
     if (player_by_id.next()) {
         PlayerRecord row;
         row.player_id = player_id;
-        row.rating =
-            player_by_id.value(0).toString() == QLatin1String("w") ? Rating::women : Rating::men;
+        row.rating = player_by_id.value(0).toString() == QLatin1String("w") ? Rating::women
+                                                                             : Rating::men;
         row.name = player_by_id.value(1).toString();
         row.location = player_by_id.value(2).toString();
         row.location_key = player_by_id.value(3).toString();
