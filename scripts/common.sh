@@ -12,6 +12,7 @@ QUIVERBOLT_PACKAGES=(
     python3 util-linux iproute2 dpkg-dev
     clang libclang-rt-14-dev
     libboost-dev libqt5sql5-sqlite wrk
+    chromium chromium-driver python3-selenium fonts-noto-color-emoji
     # The rating server on PostgreSQL: libpq, the Qt driver the tests read
     # with, the server the tests start; sqlite3 for the benchmark script.
     libpq-dev libqt5sql5-psql postgresql sqlite3

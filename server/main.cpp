@@ -5,10 +5,12 @@
 #include "http/httpserver.h"
 #include "moderation/moderation.h"
 #include "rating/submission.h"
+#include "routes/metrics.h"
 #include "routes/ratelimit.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
 #include "store/madeupplayers.h"
+#include "store/readpool.h"
 #include "store/store.h"
 
 #include <QCommandLineParser>
@@ -34,6 +36,8 @@ constexpr int default_rate_limit = 30;
 constexpr int default_connection_limit = 10000;
 // File descriptors kept for the database, the log and the listener.
 constexpr rlim_t descriptors_kept = 64;
+// Threads that answer the rating pages and the API, each with its own connection.
+constexpr int read_threads = 2;
 
 const char usage[] = "Usage: quiverbolt-rating COMMAND [OPTIONS]\n"
                      "The QuiverBolt rating server.\n\n"
@@ -196,25 +200,39 @@ int serve(const QStringList &arguments)
         return 1;
     }
 
+    // The pages and the API read on connections of their own.
+    ReadPool reads([database](QString *error) { return open_store(database, error); },
+                   read_threads);
+    if (!reads.start(&error)) {
+        print_error(QStringLiteral("cannot open the database for reading: ") + error);
+        return 1;
+    }
+    Metrics metrics;
+
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     net::io_context io(static_cast<int>(threads));
     // Routes needs the public URL, which needs the bound port: it is filled
     // in before the first connection is accepted.
     std::unique_ptr<Routes> routes;
     RateLimiter limiter(rate_limit);
-    const auto admit = [&limiter](const Request &request,
-                                  const net::ip::address &peer) -> std::optional<Response> {
+    const auto admit = [&limiter, &metrics](const Request &request,
+                                            const net::ip::address &peer) -> std::optional<Response> {
         // Only submissions count: pages and health checks are cheap.
         const beast::string_view target = request.target();
         if (request.method() != http::verb::post || target.substr(0, target.find('?')) != "/" ||
             limiter.take(peer))
             return std::nullopt;
+        metrics.count_request("/", static_cast<unsigned>(http::status::too_many_requests));
         return Routes::reply_response(rate_limited_reply());
     };
     HttpServer server(io, Handlers{[&routes](Request &&request, Responder respond) {
                                        routes->handle(std::move(request), std::move(respond));
                                    },
-                                   &Routes::refusal, admit});
+                                   [&metrics](http::status status) {
+                                       metrics.count_request("-", static_cast<unsigned>(status));
+                                       return Routes::refusal(status);
+                                   },
+                                   admit});
     server.set_connection_limit(connection_limit(max_connections));
     std::string listen_error;
     if (!server.listen(endpoint, &listen_error)) {
@@ -227,7 +245,7 @@ int serve(const QStringList &arguments)
         parser.isSet(public_url_option) ? parser.value(public_url_option) : local_url;
     if (!public_url.endsWith(QLatin1Char('/')))
         public_url += QLatin1Char('/');
-    routes = std::make_unique<Routes>(queue, public_url);
+    routes = std::make_unique<Routes>(queue, public_url, reads, metrics);
 
     net::signal_set stop_signals(io, SIGINT, SIGTERM);
     stop_signals.async_wait([&](const beast::error_code &ec, int) {
@@ -243,6 +261,7 @@ int serve(const QStringList &arguments)
     io.run();
     for (std::thread &thread : pool)
         thread.join();
+    reads.stop();
     queue.stop();
     std::fprintf(stderr, "stopped\n");
     return 0;

@@ -181,6 +181,7 @@ private:
     QTemporaryDir work;
     QString prefix;
     QString opened_urls; // where the stand-in browser notes each URL it is handed
+    QString opened_page; // the page as the browser built it
     QProcess game;
     WId main_window = 0;
     int zero_counter_pixels = 0; // magenta of the counter while it shows "0"
@@ -193,7 +194,7 @@ void TestEndToEnd::initTestCase()
     // The game's save file must land in this test's own home folder.
     if (qstrlen(quiverbolt::documents_dir) != 0)
         QSKIP("this build keeps its save file in a fixed folder");
-    for (const char *tool : {"xdotool", "dbus-daemon"}) {
+    for (const char *tool : {"xdotool", "dbus-daemon", "chromium"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
     }
@@ -209,13 +210,24 @@ void TestEndToEnd::initTestCase()
     start_rating_server();
     QVERIFY(QFileInfo(QDir(prefix).filePath(game_binary)).isExecutable());
 
-    // Qt hands URLs to xdg-open when it finds one on the PATH.
+    // Qt hands URLs to xdg-open when it finds one on the PATH. This one notes
+    // each URL and opens it in a headless browser, which leaves the page as
+    // the browser built it.
     const QString stub_dir = work.filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(stub_dir));
     opened_urls = work.filePath(QStringLiteral("opened-urls"));
     QFile browser(QDir(stub_dir).filePath(QStringLiteral("xdg-open")));
     QVERIFY(browser.open(QIODevice::WriteOnly));
-    browser.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + QFile::encodeName(opened_urls) + "'\n");
+    opened_page = work.filePath(QStringLiteral("opened-page.html"));
+    browser.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + QFile::encodeName(opened_urls) +
+                  "'\n"
+                  "chromium --headless --no-sandbox --disable-gpu --disable-quic "
+                  "--no-first-run --disable-background-networking --disable-component-update "
+                  "--disable-sync --no-proxy-server --user-data-dir='" +
+                  QFile::encodeName(work.filePath(QStringLiteral("browser"))) +
+                  "' --dump-dom \"$1\" >'" + QFile::encodeName(opened_page) + ".part' 2>/dev/null "
+                  "&& mv '" + QFile::encodeName(opened_page) + ".part' '" +
+                  QFile::encodeName(opened_page) + "'\n");
     browser.close();
     QVERIFY(browser.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                    QFileDevice::ExeOwner));
@@ -508,6 +520,17 @@ void TestEndToEnd::submission_posts_file_and_shows_reply_and_link()
 
     QVERIFY(click(main_window, tip_view));
     QTRY_COMPARE_WITH_TIMEOUT(read_file(opened_urls), link + '\n', peer_timeout_ms);
+
+    // The browser finds the player highlighted on the rating page.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened_page), 60000);
+    const QByteArray page = read_file(opened_page);
+    const QByteArray id = link.mid(link.indexOf("player=") + 7);
+    const int row = page.indexOf("<tr id=\"player-" + id + "\" class=\"you\" aria-current=\"true\">");
+    QVERIFY2(row >= 0, page.constData());
+    const QByteArray highlighted = page.mid(row, page.indexOf("</tr>", row) - row);
+    QVERIFY2(highlighted.contains(">3<") && highlighted.contains(player_name.toUtf8()) &&
+                 highlighted.contains(player_town.toUtf8()),
+             highlighted.constData());
 }
 
 void TestEndToEnd::display_off_stops_clock_and_on_resumes_it()

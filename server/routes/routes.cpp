@@ -3,6 +3,7 @@
 #include "routes/routes.h"
 
 #include "rating/submission.h"
+#include "routes/metrics.h"
 #include "store/commitqueue.h"
 
 namespace {
@@ -17,8 +18,8 @@ Response text_response(http::status status, const char *text)
 
 } // namespace
 
-Routes::Routes(CommitQueue &queue, QString public_url)
-    : queue(queue), public_url(std::move(public_url))
+Routes::Routes(CommitQueue &queue, QString public_url, ReadPool &reads, Metrics &metrics)
+    : queue(queue), public_url(std::move(public_url)), metrics(metrics), pages(reads, metrics)
 {}
 
 Response Routes::reply_response(const Reply &reply)
@@ -47,6 +48,10 @@ void Routes::handle(Request &&request, Responder respond) const
     beast::string_view target = request.target();
     const auto query = target.find('?');
     const beast::string_view path = target.substr(0, query);
+    respond = metrics.counting(path, path == "/" && request.method() == http::verb::post,
+                               std::move(respond));
+    if (pages.handle(path, request, respond))
+        return;
 
     if (path == "/") {
         if (request.method() == http::verb::post)
@@ -75,8 +80,10 @@ void Routes::submit(const Request &request, Responder respond) const
     if (!parsed.submission)
         return respond(reply_response(rejected_reply(parsed.rejection)));
 
-    queue.submit(*parsed.submission, [respond = std::move(respond),
-                                      url = public_url](std::optional<Standing> standing) {
+    queue.submit(*parsed.submission, [respond = std::move(respond), url = public_url,
+                                      &metrics = metrics](std::optional<Standing> standing) {
+        if (!standing)
+            metrics.count_database_error("write");
         if (standing && standing->banned)
             return respond(reply_response(banned_reply()));
         respond(reply_response(standing ? accepted_reply(*standing, url) : unavailable_reply()));

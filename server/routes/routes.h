@@ -4,19 +4,23 @@
 
 #include "http/http.h"
 #include "rating/reply.h"
+#include "routes/pages.h"
 
 #include <QString>
 
 class CommitQueue;
+class Metrics;
+class ReadPool;
 
 // What each path does.
 //   POST /         a submission from the game: the reply document
 //   GET  /healthz  "ok" while the database answers
+//   and the web paths of Pages: the rating pages, their JSON, terms, metrics
 class Routes
 {
 public:
     // public_url ends with "/"; links in replies start with it.
-    Routes(CommitQueue &queue, QString public_url);
+    Routes(CommitQueue &queue, QString public_url, ReadPool &reads, Metrics &metrics);
 
     void handle(Request &&request, Responder respond) const;
     // The answer to a request that could not be read.
@@ -31,4 +35,6 @@ private:
 
     CommitQueue &queue;
     QString public_url;
+    Metrics &metrics;
+    Pages pages;
 };

@@ -4,6 +4,7 @@
 
 #include "rating/reply.h"
 #include "rating/submission.h"
+#include "store/listing.h"
 
 #include <QString>
 
@@ -56,6 +57,21 @@ public:
 
     // Adds players that are not there yet, without places, in one transaction.
     virtual bool add_players(const std::vector<Submission> &players, qint64 now_ms) = 0;
+
+    // Up to limit players of a rating in rating order (best first, then the
+    // earlier best, then the lower id), after or before key, from the top when
+    // key is empty; only those of location_key unless it is empty. rows come
+    // in rating order, with place 0; the Listing also says how many players
+    // come before its first row and how many have a strictly higher best.
+    virtual bool list_players(Rating rating, const QString &location_key,
+                              const std::optional<ListingKey> &key, ListingDirection direction,
+                              int limit, Listing &listing) = 0;
+
+    // One player by id; nothing in found when there is none.
+    virtual bool find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found) = 0;
+
+    // How many players each rating holds.
+    virtual bool count_players(PlayerCounts &counts) = 0;
 
     // The operator's tools. Each runs in a write transaction of its own, so
     // that it is safe while servers write to the same database.

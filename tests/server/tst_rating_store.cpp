@@ -8,6 +8,8 @@
 #include "support/testdatabase.h"
 
 #include "rating/submission.h"
+#include "store/postgresql/postgresqlstore.h"
+#include "store/sqlite/sqlitestore.h"
 #include "store/store.h"
 
 #include <QSqlDatabase>
@@ -270,9 +272,11 @@ void RatingStoreTest::reopened_store_keeps_players_and_schema_version()
 
     DatabaseFile db(file);
     if (testing_postgresql()) {
-        QCOMPARE(db.row(QStringLiteral("SELECT version FROM schema_version")).value(0).toInt(), 2);
+        QCOMPARE(db.row(QStringLiteral("SELECT version FROM schema_version")).value(0).toInt(),
+                 PostgresqlStore::schema_version);
     } else {
-        QCOMPARE(db.row(QStringLiteral("PRAGMA user_version")).value(0).toInt(), 2);
+        QCOMPARE(db.row(QStringLiteral("PRAGMA user_version")).value(0).toInt(),
+                 SqliteStore::schema_version);
         QCOMPARE(db.row(QStringLiteral("PRAGMA journal_mode")).value(0).toString(),
                  QStringLiteral("wal"));
     }

@@ -7,8 +7,10 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -35,7 +37,14 @@ const std::vector<std::vector<const char *>> migrations = {
         "CREATE INDEX players_by_best ON players (rating, best)",
         "CREATE INDEX players_by_location ON players (rating, location_key, best)",
     },
-    // 2: counts of players by best value over a hierarchy of value ranges
+    // 2: rating order (best first, then the earlier best, then the lower id),
+    // so that a page of the rating is one index seek however deep it lies.
+    {
+        "CREATE INDEX players_in_order ON players (rating, best DESC, best_at, id)",
+        "CREATE INDEX players_in_local_order"
+        " ON players (rating, location_key, best DESC, best_at, id)",
+    },
+    // 3: counts of players by best value over a hierarchy of value ranges
     // (valuecounts.h: 4 bits a level, 6 levels).
     {
         "CREATE TABLE world_counts ("
@@ -61,7 +70,7 @@ const std::vector<std::vector<const char *>> migrations = {
         " WHERE location_key <> ''"
         " GROUP BY rating, location_key, level, best >> (4 * level)",
     },
-    // 3: players the operator banned; their submissions are not stored.
+    // 4: players the operator banned; their submissions are not stored.
     {
         "CREATE TABLE bans ("
         " rating text NOT NULL,"
@@ -74,7 +83,7 @@ const std::vector<std::vector<const char *>> migrations = {
     },
 };
 static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
-              "migration 2 fixes the layout of the counts");
+              "migration 3 fixes the layout of the counts");
 static_assert(value_limit <= value_counts::top_value, "the counts rank every accepted value");
 
 // The advisory lock that write transactions and migrations take in turn;
@@ -196,6 +205,39 @@ std::vector<Statement> statements()
         {"find_bans", "SELECT rating, name, location, banned_at FROM bans"
                       " ORDER BY rating, name_key, location_key"},
         {"ping", "SELECT 1"},
+        // The rating pages' reads, world and local: the redundant "best <= $n"
+        // and "best >= $n" bound the index range the seek starts from.
+        {"list_after_world",
+         "SELECT id, name, location, location_key, best, best_at FROM players"
+         " WHERE rating = $1 AND best <= $2"
+         " AND (best < $2 OR (best = $2 AND (best_at > $3 OR (best_at = $3 AND id > $4))))"
+         " ORDER BY best DESC, best_at, id LIMIT $5"},
+        {"list_after_local",
+         "SELECT id, name, location, location_key, best, best_at FROM players"
+         " WHERE rating = $1 AND location_key = $6 AND best <= $2"
+         " AND (best < $2 OR (best = $2 AND (best_at > $3 OR (best_at = $3 AND id > $4))))"
+         " ORDER BY best DESC, best_at, id LIMIT $5"},
+        {"list_before_world",
+         "SELECT id, name, location, location_key, best, best_at FROM players"
+         " WHERE rating = $1 AND best >= $2"
+         " AND (best > $2 OR (best = $2 AND (best_at < $3 OR (best_at = $3 AND id < $4))))"
+         " ORDER BY best, best_at DESC, id DESC LIMIT $5"},
+        {"list_before_local",
+         "SELECT id, name, location, location_key, best, best_at FROM players"
+         " WHERE rating = $1 AND location_key = $6 AND best >= $2"
+         " AND (best > $2 OR (best = $2 AND (best_at < $3 OR (best_at = $3 AND id < $4))))"
+         " ORDER BY best, best_at DESC, id DESC LIMIT $5"},
+        {"count_ahead_world",
+         "SELECT count(*), coalesce(sum(CASE WHEN best > $2 THEN 1 ELSE 0 END), 0) FROM players"
+         " WHERE rating = $1 AND best >= $2"
+         " AND (best > $2 OR (best = $2 AND (best_at < $3 OR (best_at = $3 AND id < $4))))"},
+        {"count_ahead_local",
+         "SELECT count(*), coalesce(sum(CASE WHEN best > $2 THEN 1 ELSE 0 END), 0) FROM players"
+         " WHERE rating = $1 AND location_key = $5 AND best >= $2"
+         " AND (best > $2 OR (best = $2 AND (best_at < $3 OR (best_at = $3 AND id < $4))))"},
+        {"player_by_id", "SELECT rating, name, location, location_key, best, best_at"
+                         " FROM players WHERE id = $1"},
+        {"players_per_rating", "SELECT rating, count(*) FROM players GROUP BY rating"},
     };
 }
 
@@ -684,6 +726,96 @@ bool PostgresqlStore::add_players(const std::vector<Submission> &players, qint64
         return false;
     }
     return commit();
+}
+
+bool PostgresqlStore::list_players(Rating rating, const QString &location_key,
+                                   const std::optional<ListingKey> &key, ListingDirection direction,
+                                   int limit, Listing &listing)
+{
+    listing = Listing();
+    if (!usable())
+        return false;
+    const bool local = !location_key.isEmpty();
+    const bool after = direction == ListingDirection::after;
+    // No key: from the top, after a best that no player reaches.
+    std::vector<QByteArray> parameters{
+        text(rating_letter(rating)),
+        number(key ? qint64(key->best) : std::numeric_limits<qint32>::max()),
+        number(key ? key->best_at : 0), number(key ? key->player_id : 0), number(limit)};
+    if (local)
+        parameters.push_back(text(location_key));
+    const char *name = after ? (local ? "list_after_local" : "list_after_world")
+                             : (local ? "list_before_local" : "list_before_world");
+    const Result rows = run(name, parameters);
+    if (!rows)
+        return false;
+    for (int i = 0; i < PQntuples(rows.get()); ++i) {
+        PlayerRecord row;
+        row.player_id = std::atoll(PQgetvalue(rows.get(), i, 0));
+        row.rating = rating;
+        row.name = QString::fromUtf8(PQgetvalue(rows.get(), i, 1));
+        row.location = QString::fromUtf8(PQgetvalue(rows.get(), i, 2));
+        row.location_key = QString::fromUtf8(PQgetvalue(rows.get(), i, 3));
+        row.best = std::atoi(PQgetvalue(rows.get(), i, 4));
+        row.best_at = std::atoll(PQgetvalue(rows.get(), i, 5));
+        listing.rows.push_back(std::move(row));
+    }
+    if (!after)
+        std::reverse(listing.rows.begin(), listing.rows.end());
+    if (listing.rows.empty())
+        return true;
+    const ListingKey first = listing.rows.front().key();
+    std::vector<QByteArray> ahead{text(rating_letter(rating)), number(first.best),
+                                  number(first.best_at), number(first.player_id)};
+    if (local)
+        ahead.push_back(text(location_key));
+    const Result counted = run(local ? "count_ahead_local" : "count_ahead_world", ahead);
+    if (!counted)
+        return false;
+    listing.ahead_of_first = std::atoll(PQgetvalue(counted.get(), 0, 0));
+    listing.above_first = std::atoll(PQgetvalue(counted.get(), 0, 1));
+    return true;
+}
+
+bool PostgresqlStore::find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found)
+{
+    found.reset();
+    if (!usable())
+        return false;
+    const Result rows = run("player_by_id", {number(player_id)});
+    if (!rows)
+        return false;
+    if (PQntuples(rows.get()) > 0) {
+        PlayerRecord row;
+        row.player_id = player_id;
+        row.rating =
+            std::strcmp(PQgetvalue(rows.get(), 0, 0), "w") == 0 ? Rating::women : Rating::men;
+        row.name = QString::fromUtf8(PQgetvalue(rows.get(), 0, 1));
+        row.location = QString::fromUtf8(PQgetvalue(rows.get(), 0, 2));
+        row.location_key = QString::fromUtf8(PQgetvalue(rows.get(), 0, 3));
+        row.best = std::atoi(PQgetvalue(rows.get(), 0, 4));
+        row.best_at = std::atoll(PQgetvalue(rows.get(), 0, 5));
+        found = std::move(row);
+    }
+    return true;
+}
+
+bool PostgresqlStore::count_players(PlayerCounts &counts)
+{
+    counts = PlayerCounts();
+    if (!usable())
+        return false;
+    const Result rows = run("players_per_rating");
+    if (!rows)
+        return false;
+    for (int i = 0; i < PQntuples(rows.get()); ++i) {
+        const qint64 count = std::atoll(PQgetvalue(rows.get(), i, 1));
+        if (std::strcmp(PQgetvalue(rows.get(), i, 0), "m") == 0)
+            counts.men = count;
+        else if (std::strcmp(PQgetvalue(rows.get(), i, 0), "w") == 0)
+            counts.women = count;
+    }
+    return true;
 }
 
 bool PostgresqlStore::answers()

@@ -20,6 +20,9 @@ class PostgresqlStore : public Store
 public:
     // url is a libpq connection URI ("postgresql://user@host/db?passfile=…");
     // the password comes from the password file, never from the command line.
+    // The schema version this program writes; a newer database is refused.
+    static constexpr int schema_version = 4;
+
     static std::unique_ptr<Store> open(const QString &url, QString *error);
     ~PostgresqlStore() override;
 
@@ -28,6 +31,11 @@ public:
     bool places(Rating rating, int best, const QString &location_key, int &world_place,
                 int &local_place) override;
     bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool list_players(Rating rating, const QString &location_key,
+                      const std::optional<ListingKey> &key, ListingDirection direction, int limit,
+                      Listing &listing) override;
+    bool find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found) override;
+    bool count_players(PlayerCounts &counts) override;
     bool find_players(const PlayerFilter &filter, int limit,
                       std::vector<PlayerEntry> &players) override;
     bool remove_player(Rating rating, const QString &name_key, const QString &location_key,

@@ -9,8 +9,10 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -33,7 +35,14 @@ const std::vector<std::vector<const char *>> migrations = {
         "CREATE INDEX players_by_best ON players (rating, best)",
         "CREATE INDEX players_by_location ON players (rating, location_key, best)",
     },
-    // 2: counts of players by best value over a hierarchy of value ranges
+    // 2: rating order (best first, then the earlier best, then the lower id),
+    // so that a page of the rating is one index seek however deep it lies.
+    {
+        "CREATE INDEX players_in_order ON players (rating, best DESC, best_at, id)",
+        "CREATE INDEX players_in_local_order"
+        " ON players (rating, location_key, best DESC, best_at, id)",
+    },
+    // 3: counts of players by best value over a hierarchy of value ranges
     // (valuecounts.h: 4 bits a level, 6 levels), so that a place costs a
     // handful of rows at any number of players.
     {
@@ -62,7 +71,7 @@ const std::vector<std::vector<const char *>> migrations = {
         " WHERE location_key <> ''"
         " GROUP BY rating, location_key, level, best >> (4 * level)",
     },
-    // 3: players the operator banned; their submissions are not stored.
+    // 4: players the operator banned; their submissions are not stored.
     {
         "CREATE TABLE bans ("
         " rating TEXT NOT NULL,"
@@ -74,8 +83,39 @@ const std::vector<std::vector<const char *>> migrations = {
         " PRIMARY KEY (rating, name_key, location_key)) WITHOUT ROWID",
     },
 };
+
+// The listing statements, world and local. The redundant "best <= ?" and
+// "best >= ?" bound the index range the seek starts from.
+const char *const list_after_sql[2] = {
+    "SELECT id, name, location, location_key, best, best_at FROM players"
+    " WHERE rating = ? AND best <= ?"
+    " AND (best < ? OR (best = ? AND (best_at > ? OR (best_at = ? AND id > ?))))"
+    " ORDER BY best DESC, best_at, id LIMIT ?",
+    "SELECT id, name, location, location_key, best, best_at FROM players"
+    " WHERE rating = ? AND location_key = ? AND best <= ?"
+    " AND (best < ? OR (best = ? AND (best_at > ? OR (best_at = ? AND id > ?))))"
+    " ORDER BY best DESC, best_at, id LIMIT ?",
+};
+const char *const list_before_sql[2] = {
+    "SELECT id, name, location, location_key, best, best_at FROM players"
+    " WHERE rating = ? AND best >= ?"
+    " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))"
+    " ORDER BY best, best_at DESC, id DESC LIMIT ?",
+    "SELECT id, name, location, location_key, best, best_at FROM players"
+    " WHERE rating = ? AND location_key = ? AND best >= ?"
+    " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))"
+    " ORDER BY best, best_at DESC, id DESC LIMIT ?",
+};
+const char *const count_ahead_sql[2] = {
+    "SELECT count(*), coalesce(sum(CASE WHEN best > ? THEN 1 ELSE 0 END), 0) FROM players"
+    " WHERE rating = ? AND best >= ?"
+    " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))",
+    "SELECT count(*), coalesce(sum(CASE WHEN best > ? THEN 1 ELSE 0 END), 0) FROM players"
+    " WHERE rating = ? AND location_key = ? AND best >= ?"
+    " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))",
+};
 static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
-              "migration 2 fixes the layout of the counts");
+              "migration 3 fixes the layout of the counts");
 static_assert(value_limit <= value_counts::top_value, "the counts rank every accepted value");
 
 // ":p1", ":p2", …: the names of the count statements' parameters.
@@ -129,7 +169,15 @@ SqliteStore::~SqliteStore()
                              &count_staged_world,
                              &count_staged_local,
                              &find_ban,
-                             &ping})
+                             &ping,
+                             &list_after[0],
+                             &list_after[1],
+                             &list_before[0],
+                             &list_before[1],
+                             &count_ahead_of[0],
+                             &count_ahead_of[1],
+                             &player_by_id,
+                             &players_per_rating})
         *query = QSqlQuery();
     db.close();
     db = QSqlDatabase();
@@ -303,7 +351,137 @@ bool SqliteStore::prepare_statements()
                         count_queries::add_all_local(QStringLiteral("temp.staged_players"))) &&
            prepare(find_ban, "SELECT 1 FROM bans"
                              " WHERE rating = ? AND name_key = ? AND location_key = ?") &&
-           prepare(ping, "SELECT count(*) FROM sqlite_master");
+           prepare(ping, "SELECT count(*) FROM sqlite_master") && prepare_listing_statements();
+}
+
+bool SqliteStore::prepare_listing_statements()
+{
+    const auto prepare = [this](QSqlQuery &query, const char *sql) {
+        query = QSqlQuery(db);
+        query.setForwardOnly(true);
+        if (query.prepare(QString::fromLatin1(sql)))
+            return true;
+        error = query.lastError().text();
+        return false;
+    };
+    for (int local = 0; local < 2; ++local) {
+        if (!prepare(list_after[local], list_after_sql[local]) ||
+            !prepare(list_before[local], list_before_sql[local]) ||
+            !prepare(count_ahead_of[local], count_ahead_sql[local]))
+            return false;
+    }
+    return prepare(player_by_id, "SELECT rating, name, location, location_key, best, best_at"
+                                 " FROM players WHERE id = ?") &&
+           prepare(players_per_rating, "SELECT rating, count(*) FROM players GROUP BY rating");
+}
+
+bool SqliteStore::list_players(Rating rating, const QString &location_key,
+                               const std::optional<ListingKey> &key, ListingDirection direction,
+                               int limit, Listing &listing)
+{
+    listing = Listing();
+    const int local = location_key.isEmpty() ? 0 : 1;
+    const bool after = direction == ListingDirection::after;
+    QSqlQuery &query = after ? list_after[local] : list_before[local];
+    // No key: from the top, after a best that no player reaches.
+    const qint64 best = key ? qint64(key->best) : std::numeric_limits<qint64>::max();
+    const qint64 best_at = key ? key->best_at : 0;
+    const qint64 player_id = key ? key->player_id : 0;
+    int column = 0;
+    query.bindValue(column++, rating_letter(rating));
+    if (local)
+        query.bindValue(column++, location_key);
+    query.bindValue(column++, best);
+    query.bindValue(column++, best);
+    query.bindValue(column++, best);
+    query.bindValue(column++, best_at);
+    query.bindValue(column++, best_at);
+    query.bindValue(column++, player_id);
+    query.bindValue(column++, limit);
+    if (!run(query))
+        return false;
+    while (query.next()) {
+        PlayerRecord row;
+        row.player_id = query.value(0).toLongLong();
+        row.rating = rating;
+        row.name = query.value(1).toString();
+        row.location = query.value(2).toString();
+        row.location_key = query.value(3).toString();
+        row.best = query.value(4).toInt();
+        row.best_at = query.value(5).toLongLong();
+        listing.rows.push_back(std::move(row));
+    }
+    query.finish();
+    if (!after)
+        std::reverse(listing.rows.begin(), listing.rows.end());
+    if (listing.rows.empty())
+        return true;
+    return count_ahead(rating, location_key, listing.rows.front().key(), listing);
+}
+
+bool SqliteStore::count_ahead(Rating rating, const QString &location_key, const ListingKey &first,
+                              Listing &listing)
+{
+    const int local = location_key.isEmpty() ? 0 : 1;
+    QSqlQuery &query = count_ahead_of[local];
+    int column = 0;
+    query.bindValue(column++, first.best);
+    query.bindValue(column++, rating_letter(rating));
+    if (local)
+        query.bindValue(column++, location_key);
+    query.bindValue(column++, first.best);
+    query.bindValue(column++, first.best);
+    query.bindValue(column++, first.best);
+    query.bindValue(column++, first.best_at);
+    query.bindValue(column++, first.best_at);
+    query.bindValue(column++, first.player_id);
+    if (!run(query) || !query.next()) {
+        error = query.lastError().text();
+        return false;
+    }
+    listing.ahead_of_first = query.value(0).toLongLong();
+    listing.above_first = query.value(1).toLongLong();
+    query.finish();
+    return true;
+}
+
+bool SqliteStore::find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found)
+{
+    found.reset();
+    player_by_id.bindValue(0, player_id);
+    if (!run(player_by_id))
+        return false;
+    if (player_by_id.next()) {
+        PlayerRecord row;
+        row.player_id = player_id;
+        row.rating = player_by_id.value(0).toString() == QLatin1String("w") ? Rating::women
+                                                                             : Rating::men;
+        row.name = player_by_id.value(1).toString();
+        row.location = player_by_id.value(2).toString();
+        row.location_key = player_by_id.value(3).toString();
+        row.best = player_by_id.value(4).toInt();
+        row.best_at = player_by_id.value(5).toLongLong();
+        found = std::move(row);
+    }
+    player_by_id.finish();
+    return true;
+}
+
+bool SqliteStore::count_players(PlayerCounts &counts)
+{
+    counts = PlayerCounts();
+    if (!run(players_per_rating))
+        return false;
+    while (players_per_rating.next()) {
+        const QString rating = players_per_rating.value(0).toString();
+        const qint64 count = players_per_rating.value(1).toLongLong();
+        if (rating == QLatin1String("m"))
+            counts.men = count;
+        else if (rating == QLatin1String("w"))
+            counts.women = count;
+    }
+    players_per_rating.finish();
+    return true;
 }
 
 void SqliteStore::roll_back()

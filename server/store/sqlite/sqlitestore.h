@@ -14,7 +14,7 @@ class SqliteStore : public Store
 {
 public:
     // The schema version this program writes; a newer file is refused.
-    static constexpr int schema_version = 3;
+    static constexpr int schema_version = 4;
 
     static std::unique_ptr<Store> open(const QString &path, QString *error);
     ~SqliteStore() override;
@@ -24,6 +24,11 @@ public:
     bool places(Rating rating, int best, const QString &location_key, int &world_place,
                 int &local_place) override;
     bool add_players(const std::vector<Submission> &players, qint64 now_ms) override;
+    bool list_players(Rating rating, const QString &location_key,
+                      const std::optional<ListingKey> &key, ListingDirection direction, int limit,
+                      Listing &listing) override;
+    bool find_player_by_id(qint64 player_id, std::optional<PlayerRecord> &found) override;
+    bool count_players(PlayerCounts &counts) override;
     bool find_players(const PlayerFilter &filter, int limit,
                       std::vector<PlayerEntry> &players) override;
     bool remove_player(Rating rating, const QString &name_key, const QString &location_key,
@@ -47,6 +52,9 @@ private:
                       int &local_place);
     // Moves a player's place in the counts from old_best to new_best (0: none).
     bool move_counts(Rating rating, const QString &location_key, int old_best, int new_best);
+    bool prepare_listing_statements();
+    bool count_ahead(Rating rating, const QString &location_key, const ListingKey &first,
+                     Listing &listing);
     void roll_back();
     // The operator's statements, rare enough to be prepared at each use (and
     // bound all the same).
@@ -81,4 +89,10 @@ private:
     QSqlQuery count_staged_local;
     QSqlQuery find_ban;
     QSqlQuery ping;
+    // The rating pages' reads: [world, local] for each.
+    QSqlQuery list_after[2];
+    QSqlQuery list_before[2];
+    QSqlQuery count_ahead_of[2];
+    QSqlQuery player_by_id;
+    QSqlQuery players_per_rating;
 };
