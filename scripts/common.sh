@@ -13,6 +13,9 @@ QUIVERBOLT_PACKAGES=(
     clang libclang-rt-14-dev
     libboost-dev libqt5sql5-sqlite wrk
     chromium chromium-driver python3-selenium fonts-noto-color-emoji
+    # The rating server on PostgreSQL: libpq, the Qt driver the tests read
+    # with, the server the tests start; sqlite3 for the benchmark script.
+    libpq-dev libqt5sql5-psql postgresql sqlite3
 )
 
 # Installs whichever of the packages are missing: apt-get as root, sudo otherwise.

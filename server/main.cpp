@@ -114,7 +114,9 @@ int serve(const QStringList &arguments)
     const QCommandLineOption database_option(
         QStringLiteral("database"),
         QStringLiteral("Database: sqlite:/path/to/file.db (default: a file under "
-                       "$XDG_DATA_HOME/quiverbolt/)."),
+                       "$XDG_DATA_HOME/quiverbolt/) or a PostgreSQL URI, "
+                       "postgresql://user@host/dbname (password from PGPASSFILE or the "
+                       "URI's passfile)."),
         QStringLiteral("URL"));
     const QCommandLineOption public_url_option(
         QStringLiteral("public-url"),
@@ -181,8 +183,8 @@ int serve(const QStringList &arguments)
             server.stop();
     });
 
-    std::fprintf(stderr, "database %s\nlistening on %s\n", qPrintable(database),
-                 qPrintable(local_url));
+    std::fprintf(stderr, "database %s\nlistening on %s\n",
+                 qPrintable(redacted_database_url(database)), qPrintable(local_url));
     std::vector<std::thread> pool;
     for (unsigned i = 1; i < threads; ++i)
         pool.emplace_back([&io] { io.run(); });
@@ -222,16 +224,15 @@ int seed(const QStringList &arguments)
         print_error(QStringLiteral("cannot open the database: ") + error);
         return 1;
     }
+    // One transaction: a bulk load, and the counts built once over all of it.
     std::mt19937 random(1);
-    constexpr int chunk = 10000;
-    for (int first = 0; first < count; first += chunk) {
-        const auto players = made_up_players(first, std::min(chunk, count - first), random);
-        if (!store->add_players(players, QDateTime::currentMSecsSinceEpoch())) {
-            print_error(store->last_error());
-            return 1;
-        }
+    const std::vector<Submission> players = made_up_players(count, random);
+    if (!store->add_players(players, QDateTime::currentMSecsSinceEpoch())) {
+        print_error(store->last_error());
+        return 1;
     }
-    std::fprintf(stderr, "added up to %d players to %s\n", count, qPrintable(database));
+    std::fprintf(stderr, "added up to %d players to %s\n", count,
+                 qPrintable(redacted_database_url(database)));
     return 0;
 }
 

@@ -40,20 +40,20 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
+    // Seeded players and new ones drawn in one go: no two the same.
     std::mt19937 random(1);
-    for (int first = 0; first < players; first += 10000) {
-        if (!store->add_players(made_up_players(first, std::min(10000, players - first), random),
-                                0)) {
-            std::fprintf(stderr, "%s\n", qPrintable(store->last_error()));
-            return 1;
-        }
+    std::vector<Submission> everyone = made_up_players(players + batches * batch_size, random);
+    const auto new_players = everyone.begin() + players;
+    if (!store->add_players(std::vector<Submission>(everyone.begin(), new_players), 0)) {
+        std::fprintf(stderr, "%s\n", qPrintable(store->last_error()));
+        return 1;
     }
 
     // New players with values like the seeded ones: places from all over.
     std::vector<std::vector<Submission>> work;
     int next_value = value_limit / 2;
     for (int b = 0; b < batches; ++b) {
-        work.push_back(made_up_players(players + b * batch_size, batch_size, random));
+        work.emplace_back(new_players + b * batch_size, new_players + (b + 1) * batch_size);
         if (rising) {
             for (Submission &submission : work.back())
                 submission.value = ++next_value;

@@ -48,14 +48,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    // The very players the seed command made: same generator, same chunks.
+    // The very players the seed command made: same generator, one call.
     std::mt19937 seed_random(1);
-    std::vector<Submission> players;
-    constexpr int chunk = 10000;
-    for (int first = 0; first < seeded; first += chunk) {
-        const auto made = made_up_players(first, std::min(chunk, seeded - first), seed_random);
-        players.insert(players.end(), made.begin(), made.end());
-    }
+    const std::vector<Submission> players = made_up_players(seeded, seed_random);
 
     std::mt19937 random(2);
     std::uniform_int_distribution<int> pick(0, seeded - 1);
@@ -64,7 +59,7 @@ int main(int argc, char *argv[])
         QByteArray body;
         switch (k % 3) {
         case 0: { // a new player
-            Submission newcomer = made_up_players(seeded + k, 1, newcomer_random).front();
+            Submission newcomer = made_up_players(1, newcomer_random).front();
             newcomer.name = QStringLiteral("Newcomer %1").arg(k);
             body = body_for(newcomer, newcomer.value);
             break;

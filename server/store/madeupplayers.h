@@ -7,9 +7,10 @@
 #include <random>
 #include <vector>
 
-// Players numbered first .. first + count - 1, made up for seeding a database:
-// "Player N", nine in ten in one of 3000 towns of very different sizes, three
-// in five in the men's rating, values shaped like real play (most near a
-// typical power, a long tail of hard shakers). The same generator state gives
-// the same players.
-std::vector<Submission> made_up_players(int first, int count, std::mt19937 &random);
+// count made-up players, as a busy rating would hold them, for benchmarks and
+// trials: no two the same player. Values follow the powers that real shaking
+// gives, with a long tail of hard shakers; names are first names with a
+// surname, an initial or a player's handle; a few thousand towns of very
+// different sizes (a town's share falls with its rank, as city sizes do), and
+// some players give none. The same generator state gives the same players.
+std::vector<Submission> made_up_players(int count, std::mt19937 &random);

@@ -2,9 +2,12 @@
 // SPDX-License-Identifier: MIT
 #include "store/store.h"
 
+#include "store/postgresql/postgresqlstore.h"
 #include "store/sqlite/sqlitestore.h"
 
 #include <QCoreApplication>
+#include <QUrl>
+#include <QUrlQuery>
 
 std::unique_ptr<Store> open_store(const QString &url, QString *error)
 {
@@ -17,7 +20,30 @@ std::unique_ptr<Store> open_store(const QString &url, QString *error)
         }
         return SqliteStore::open(path, error);
     }
-    *error =
-        QStringLiteral("unsupported database URL \"%1\" (use sqlite:/path/to/file.db)").arg(url);
+    // libpq takes its own URIs, both spellings of the scheme.
+    if (url.startsWith(QLatin1String("postgresql://")) ||
+        url.startsWith(QLatin1String("postgres://")))
+        return PostgresqlStore::open(url, error);
+    *error = QStringLiteral("unsupported database URL \"%1\" (use sqlite:/path/to/file.db or "
+                            "postgresql://…)")
+                 .arg(url);
     return nullptr;
+}
+
+QString redacted_database_url(const QString &url)
+{
+    if (url.startsWith(QLatin1String("sqlite:")))
+        return url;
+    QUrl parsed(url);
+    if (!parsed.isValid())
+        return QStringLiteral("(a database URL that does not parse)");
+    if (!parsed.password().isEmpty())
+        parsed.setPassword(QStringLiteral("***"));
+    QUrlQuery query(parsed);
+    if (query.hasQueryItem(QStringLiteral("password"))) {
+        query.removeAllQueryItems(QStringLiteral("password"));
+        query.addQueryItem(QStringLiteral("password"), QStringLiteral("***"));
+        parsed.setQuery(query);
+    }
+    return parsed.toString();
 }

@@ -58,6 +58,10 @@ public:
     virtual QString last_error() const = 0;
 };
 
-// Opens the store that a database URL names ("sqlite:/path/to/file.db"),
-// bringing its schema up to date. Nothing and a reason when it cannot.
+// Opens the store that a database URL names ("sqlite:/path/to/file.db",
+// "postgresql://user@host/dbname"), bringing its schema up to date. Nothing
+// and a reason when it cannot.
 std::unique_ptr<Store> open_store(const QString &url, QString *error);
+
+// The URL as it may be shown in a log: a password in it replaced by "***".
+QString redacted_database_url(const QString &url);

@@ -6,6 +6,7 @@
 #include "support/httpexchange.h"
 #include "support/ratingserverprocess.h"
 #include "support/submissions.h"
+#include "support/testdatabase.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -194,8 +195,10 @@ void ServerLoadTest::answered_submissions_survive_kill_9()
     QVERIFY(restarted.stop());
 
     DatabaseFile db(file);
-    QCOMPARE(db.row(QStringLiteral("PRAGMA integrity_check")).value(0).toString(),
-             QStringLiteral("ok"));
+    // A killed server cannot harm PostgreSQL's files; SQLite's it writes itself.
+    if (!testing_postgresql())
+        QCOMPARE(db.row(QStringLiteral("PRAGMA integrity_check")).value(0).toString(),
+                 QStringLiteral("ok"));
     QCOMPARE(db.row(QStringLiteral("SELECT count(*) FROM players")).value(0).toInt(), players);
 }
 

@@ -1,7 +1,10 @@
 // SPDX-FileCopyrightText: 2026 QuiverBolt developers
 // SPDX-License-Identifier: MIT
-// The rating as pages read it from a real SQLite store: every player once,
-// in rating order, both ways, with the same places the game's reply gives.
+// The rating as pages read it from a real store (SQLite, or PostgreSQL in its
+// own run): every player once, in rating order, both ways, with the same
+// places the game's reply gives.
+
+#include "support/testdatabase.h"
 
 #include "rating/places.h"
 #include "routes/ratingview.h"
@@ -64,6 +67,7 @@ private:
     std::vector<Expected> in_order(const QString &location_key) const;
 
     QTemporaryDir folder;
+    int databases = 0;
     std::unique_ptr<Store> store;
     std::vector<Expected> men;
 };
@@ -71,7 +75,10 @@ private:
 void TestRatingListing::init()
 {
     QString error;
-    store = open_store(QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("r.db")), &error);
+    // A database of its own for each test: in the PostgreSQL run each path
+    // stands for a fresh database (support/testdatabase.h).
+    store = open_store(database_url(folder.filePath(QStringLiteral("r%1.db").arg(++databases))),
+                       &error);
     QVERIFY2(store, qPrintable(error));
     fill();
 }
@@ -79,9 +86,10 @@ void TestRatingListing::init()
 void TestRatingListing::cleanup()
 {
     store.reset();
-    QFile::remove(folder.filePath(QStringLiteral("r.db")));
-    QFile::remove(folder.filePath(QStringLiteral("r.db-wal")));
-    QFile::remove(folder.filePath(QStringLiteral("r.db-shm")));
+    const QString file = folder.filePath(QStringLiteral("r%1.db").arg(databases));
+    QFile::remove(file);
+    QFile::remove(file + QStringLiteral("-wal"));
+    QFile::remove(file + QStringLiteral("-shm"));
     men.clear();
 }
 

@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "store/sqlite/sqlitestore.h"
 
+#include "store/countqueries.h"
+#include "store/valuecounts.h"
+
 #include <QSqlError>
 #include <QVariant>
 
@@ -38,6 +41,35 @@ const std::vector<std::vector<const char *>> migrations = {
         "CREATE INDEX players_in_local_order"
         " ON players (rating, location_key, best DESC, best_at, id)",
     },
+    // 3: counts of players by best value over a hierarchy of value ranges
+    // (valuecounts.h: 4 bits a level, 6 levels), so that a place costs a
+    // handful of rows at any number of players.
+    {
+        "CREATE TABLE world_counts ("
+        " rating TEXT NOT NULL,"
+        " level INTEGER NOT NULL,"
+        " bucket INTEGER NOT NULL,"
+        " players INTEGER NOT NULL,"
+        " PRIMARY KEY (rating, level, bucket)) WITHOUT ROWID",
+        "CREATE TABLE local_counts ("
+        " rating TEXT NOT NULL,"
+        " location_key TEXT NOT NULL,"
+        " level INTEGER NOT NULL,"
+        " bucket INTEGER NOT NULL,"
+        " players INTEGER NOT NULL,"
+        " PRIMARY KEY (rating, location_key, level, bucket)) WITHOUT ROWID",
+        "INSERT INTO world_counts (rating, level, bucket, players)"
+        " SELECT rating, level, best >> (4 * level), count(*)"
+        " FROM players CROSS JOIN (SELECT 0 AS level UNION ALL SELECT 1 UNION ALL SELECT 2"
+        " UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5) AS levels"
+        " GROUP BY rating, level, best >> (4 * level)",
+        "INSERT INTO local_counts (rating, location_key, level, bucket, players)"
+        " SELECT rating, location_key, level, best >> (4 * level), count(*)"
+        " FROM players CROSS JOIN (SELECT 0 AS level UNION ALL SELECT 1 UNION ALL SELECT 2"
+        " UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5) AS levels"
+        " WHERE location_key <> ''"
+        " GROUP BY rating, location_key, level, best >> (4 * level)",
+    },
 };
 
 // The listing statements, world and local. The redundant "best <= ?" and
@@ -70,6 +102,21 @@ const char *const count_ahead_sql[2] = {
     " WHERE rating = ? AND location_key = ? AND best >= ?"
     " AND (best > ? OR (best = ? AND (best_at < ? OR (best_at = ? AND id < ?))))",
 };
+static_assert(value_counts::bucket_bits == 4 && value_counts::count_levels == 6,
+              "migration 3 fixes the layout of the counts");
+static_assert(value_limit <= value_counts::top_value, "the counts rank every accepted value");
+
+// ":p1", ":p2", …: the names of the count statements' parameters.
+const QString &parameter_name(int number)
+{
+    static const std::vector<QString> names = [] {
+        std::vector<QString> all;
+        for (int n = 0; n <= 4 + 3 * value_counts::most_moves; ++n)
+            all.push_back(QStringLiteral(":p%1").arg(n));
+        return all;
+    }();
+    return names.at(static_cast<std::size_t>(number));
+}
 
 // Qt binds a null QString as SQL NULL; an empty name or location is text.
 QVariant text(const QString &value)
@@ -90,11 +137,33 @@ SqliteStore::SqliteStore(const QString &connection_name) : connection_name(conne
 
 SqliteStore::~SqliteStore()
 {
-    for (QSqlQuery *query : {&begin, &commit, &rollback, &mark_one, &keep_one, &undo_one,
-                             &find_player, &insert_player, &raise_best, &count_submission,
-                             &count_world_above, &count_local_above, &insert_if_new, &ping,
-                             &list_after[0], &list_after[1], &list_before[0], &list_before[1],
-                             &count_ahead_of[0], &count_ahead_of[1], &player_by_id,
+    for (QSqlQuery *query : {&begin,
+                             &commit,
+                             &rollback,
+                             &mark_one,
+                             &keep_one,
+                             &undo_one,
+                             &find_player,
+                             &insert_player,
+                             &raise_best,
+                             &count_submission,
+                             &count_above,
+                             &add_world_count,
+                             &add_local_count,
+                             &stage_player,
+                             &clear_staged,
+                             &drop_known_staged,
+                             &insert_staged,
+                             &count_staged_world,
+                             &count_staged_local,
+                             &ping,
+                             &list_after[0],
+                             &list_after[1],
+                             &list_before[0],
+                             &list_before[1],
+                             &count_ahead_of[0],
+                             &count_ahead_of[1],
+                             &player_by_id,
                              &players_per_rating})
         *query = QSqlQuery();
     db.close();
@@ -155,7 +224,10 @@ bool SqliteStore::configure()
                     .arg(mode.value(0).toString());
         return false;
     }
-    return run(QStringLiteral("PRAGMA synchronous=FULL"));
+    // A million players make a file of some 170 MB: a larger page cache than
+    // SQLite's 2 MB keeps the indexes that every submission walks in memory.
+    return run(QStringLiteral("PRAGMA synchronous=FULL")) &&
+           run(QStringLiteral("PRAGMA cache_size=-65536"));
 }
 
 bool SqliteStore::migrate()
@@ -201,13 +273,23 @@ bool SqliteStore::migrate()
 
 bool SqliteStore::prepare_statements()
 {
-    const auto prepare = [this](QSqlQuery &query, const char *sql) {
+    const auto prepare_text = [this](QSqlQuery &query, const QString &sql) {
         query = QSqlQuery(db);
-        if (query.prepare(QString::fromLatin1(sql)))
+        if (query.prepare(sql))
             return true;
         error = query.lastError().text();
         return false;
     };
+    const auto prepare = [&prepare_text](QSqlQuery &query, const char *sql) {
+        return prepare_text(query, QString::fromLatin1(sql));
+    };
+    // The players that add_players brings in, before they join the table;
+    // this connection's own, gone when it closes.
+    if (!run(QStringLiteral("CREATE TEMP TABLE staged_players (rating TEXT NOT NULL,"
+                            " name_key TEXT NOT NULL, location_key TEXT NOT NULL,"
+                            " name TEXT NOT NULL, location TEXT NOT NULL, best INTEGER NOT NULL,"
+                            " PRIMARY KEY (rating, name_key, location_key)) WITHOUT ROWID")))
+        return false;
     return prepare(begin, "BEGIN IMMEDIATE") && prepare(commit, "COMMIT") &&
            prepare(rollback, "ROLLBACK") && prepare(mark_one, "SAVEPOINT one") &&
            prepare(keep_one, "RELEASE one") && prepare(undo_one, "ROLLBACK TO one") &&
@@ -220,13 +302,26 @@ bool SqliteStore::prepare_statements()
                                " location = ?, submissions = submissions + 1 WHERE id = ?") &&
            prepare(count_submission, "UPDATE players SET name = ?, location = ?,"
                                      " submissions = submissions + 1 WHERE id = ?") &&
-           prepare(count_world_above,
-                   "SELECT count(*) FROM players WHERE rating = ? AND best > ?") &&
-           prepare(count_local_above, "SELECT count(*) FROM players"
-                                      " WHERE rating = ? AND location_key = ? AND best > ?") &&
-           prepare(insert_if_new,
-                   "INSERT OR IGNORE INTO players (rating, name_key, location_key, name,"
-                   " location, best, best_at, submissions) VALUES (?, ?, ?, ?, ?, ?, ?, 1)") &&
+           prepare_text(count_above, count_queries::above(QStringLiteral(":p"))) &&
+           prepare_text(add_world_count, count_queries::add_world(QStringLiteral(":p"))) &&
+           prepare_text(add_local_count, count_queries::add_local(QStringLiteral(":p"))) &&
+           prepare(stage_player,
+                   "INSERT OR IGNORE INTO temp.staged_players (rating, name_key,"
+                   " location_key, name, location, best) VALUES (?, ?, ?, ?, ?, ?)") &&
+           prepare(clear_staged, "DELETE FROM temp.staged_players") &&
+           prepare(drop_known_staged,
+                   "DELETE FROM temp.staged_players WHERE EXISTS (SELECT 1 FROM players p"
+                   " WHERE p.rating = staged_players.rating"
+                   " AND p.name_key = staged_players.name_key"
+                   " AND p.location_key = staged_players.location_key)") &&
+           prepare(insert_staged,
+                   "INSERT INTO players (rating, name_key, location_key, name, location, best,"
+                   " best_at, submissions) SELECT rating, name_key, location_key, name,"
+                   " location, best, ?, 1 FROM temp.staged_players") &&
+           prepare_text(count_staged_world,
+                        count_queries::add_all_world(QStringLiteral("temp.staged_players"))) &&
+           prepare_text(count_staged_local,
+                        count_queries::add_all_local(QStringLiteral("temp.staged_players"))) &&
            prepare(ping, "SELECT count(*) FROM sqlite_master") && prepare_listing_statements();
 }
 
@@ -370,29 +465,49 @@ void SqliteStore::roll_back()
 bool SqliteStore::count_places(Rating rating, int best, const QString &location_key,
                                int &world_place, int &local_place)
 {
-    const QString letter = rating_letter(rating);
-    count_world_above.bindValue(0, letter);
-    count_world_above.bindValue(1, best);
-    if (!run(count_world_above) || !count_world_above.next()) {
-        error = count_world_above.lastError().text();
+    count_above.bindValue(parameter_name(1), rating_letter(rating));
+    count_above.bindValue(parameter_name(2), text(location_key));
+    int parameter = 3;
+    for (const value_counts::Range &range : value_counts::above_ranges(best)) {
+        count_above.bindValue(parameter_name(parameter++), range.first);
+        count_above.bindValue(parameter_name(parameter++), range.last);
+    }
+    if (!run(count_above) || !count_above.next()) {
+        error = count_above.lastError().text();
         return false;
     }
-    world_place = 1 + count_world_above.value(0).toInt();
-    count_world_above.finish();
+    world_place = 1 + count_above.value(0).toInt();
+    local_place = location_key.isEmpty() ? 0 : 1 + count_above.value(1).toInt();
+    count_above.finish();
+    return true;
+}
 
-    local_place = 0;
+bool SqliteStore::move_counts(Rating rating, const QString &location_key, int old_best,
+                              int new_best)
+{
+    // Both counts in two statements of a fixed shape, unused rows left at 0.
+    const std::vector<value_counts::Delta> deltas = value_counts::moves(old_best, new_best);
+    const auto bind_moves = [&deltas](QSqlQuery &query, int first) {
+        for (int row = 0; row < value_counts::most_moves; ++row) {
+            const value_counts::Delta delta = row < static_cast<int>(deltas.size())
+                                                  ? deltas[static_cast<std::size_t>(row)]
+                                                  : value_counts::Delta{};
+            const int at = first + 3 * row;
+            query.bindValue(parameter_name(at), delta.level);
+            query.bindValue(parameter_name(at + 1), delta.bucket);
+            query.bindValue(parameter_name(at + 2), delta.change);
+        }
+    };
+    add_world_count.bindValue(parameter_name(1), rating_letter(rating));
+    bind_moves(add_world_count, 2);
+    if (!run(add_world_count))
+        return false;
     if (location_key.isEmpty())
         return true;
-    count_local_above.bindValue(0, letter);
-    count_local_above.bindValue(1, text(location_key));
-    count_local_above.bindValue(2, best);
-    if (!run(count_local_above) || !count_local_above.next()) {
-        error = count_local_above.lastError().text();
-        return false;
-    }
-    local_place = 1 + count_local_above.value(0).toInt();
-    count_local_above.finish();
-    return true;
+    add_local_count.bindValue(parameter_name(1), rating_letter(rating));
+    add_local_count.bindValue(parameter_name(2), location_key);
+    bind_moves(add_local_count, 3);
+    return run(add_local_count);
 }
 
 bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standing &standing)
@@ -420,7 +535,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         insert_player.bindValue(4, text(submission.location));
         insert_player.bindValue(5, submission.value);
         insert_player.bindValue(6, now_ms);
-        if (!run(insert_player))
+        if (!run(insert_player) ||
+            !move_counts(submission.rating, submission.location_key, 0, submission.value))
             return false;
         standing.player_id = insert_player.lastInsertId().toLongLong();
         standing.best = submission.value;
@@ -431,7 +547,8 @@ bool SqliteStore::store_one(const Submission &submission, qint64 now_ms, Standin
         raise_best.bindValue(2, text(submission.name));
         raise_best.bindValue(3, text(submission.location));
         raise_best.bindValue(4, standing.player_id);
-        if (!run(raise_best))
+        if (!run(raise_best) || !move_counts(submission.rating, submission.location_key,
+                                             standing.best, submission.value))
             return false;
         standing.best = submission.value;
         standing.improved = true;
@@ -489,22 +606,29 @@ bool SqliteStore::places(Rating rating, int best, const QString &location_key, i
 
 bool SqliteStore::add_players(const std::vector<Submission> &players, qint64 now_ms)
 {
+    // Staged first, so that the players that are really new join the table
+    // and the counts in a few statements over all of them.
     if (!run(begin))
         return false;
+    if (!run(clear_staged)) {
+        roll_back();
+        return false;
+    }
     for (const Submission &player : players) {
-        insert_if_new.bindValue(0, rating_letter(player.rating));
-        insert_if_new.bindValue(1, text(player.name_key));
-        insert_if_new.bindValue(2, text(player.location_key));
-        insert_if_new.bindValue(3, text(player.name));
-        insert_if_new.bindValue(4, text(player.location));
-        insert_if_new.bindValue(5, player.value);
-        insert_if_new.bindValue(6, now_ms);
-        if (!run(insert_if_new)) {
+        stage_player.bindValue(0, rating_letter(player.rating));
+        stage_player.bindValue(1, text(player.name_key));
+        stage_player.bindValue(2, text(player.location_key));
+        stage_player.bindValue(3, text(player.name));
+        stage_player.bindValue(4, text(player.location));
+        stage_player.bindValue(5, player.value);
+        if (!run(stage_player)) {
             roll_back();
             return false;
         }
     }
-    if (!run(commit)) {
+    insert_staged.bindValue(0, now_ms);
+    if (!run(drop_known_staged) || !run(insert_staged) || !run(count_staged_world) ||
+        !run(count_staged_local) || !run(clear_staged) || !run(commit)) {
         roll_back();
         return false;
     }

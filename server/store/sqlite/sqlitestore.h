@@ -13,7 +13,7 @@ class SqliteStore : public Store
 {
 public:
     // The schema version this program writes; a newer file is refused.
-    static constexpr int schema_version = 2;
+    static constexpr int schema_version = 3;
 
     static std::unique_ptr<Store> open(const QString &path, QString *error);
     ~SqliteStore() override;
@@ -41,6 +41,8 @@ private:
     bool store_one(const Submission &submission, qint64 now_ms, Standing &standing);
     bool count_places(Rating rating, int best, const QString &location_key, int &world_place,
                       int &local_place);
+    // Moves a player's place in the counts from old_best to new_best (0: none).
+    bool move_counts(Rating rating, const QString &location_key, int old_best, int new_best);
     bool prepare_listing_statements();
     bool count_ahead(Rating rating, const QString &location_key, const ListingKey &first,
                      Listing &listing);
@@ -61,9 +63,15 @@ private:
     QSqlQuery insert_player;
     QSqlQuery raise_best;
     QSqlQuery count_submission;
-    QSqlQuery count_world_above;
-    QSqlQuery count_local_above;
-    QSqlQuery insert_if_new;
+    QSqlQuery count_above;
+    QSqlQuery add_world_count;
+    QSqlQuery add_local_count;
+    QSqlQuery stage_player;
+    QSqlQuery clear_staged;
+    QSqlQuery drop_known_staged;
+    QSqlQuery insert_staged;
+    QSqlQuery count_staged_world;
+    QSqlQuery count_staged_local;
     QSqlQuery ping;
     // The rating pages' reads: [world, local] for each.
     QSqlQuery list_after[2];

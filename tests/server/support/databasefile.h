@@ -6,7 +6,8 @@
 #include <QString>
 #include <QVariantList>
 
-// A look into the server's SQLite file from the outside, read-only.
+// A look into the server's SQLite file from the outside, read-only; in the
+// PostgreSQL run, into the database that stands for the path.
 class DatabaseFile
 {
 public:

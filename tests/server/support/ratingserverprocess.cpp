@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/ratingserverprocess.h"
 
+#include "support/testdatabase.h"
+
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -34,7 +36,7 @@ bool RatingServerProcess::start(const QString &database, const QStringList &extr
     QStringList arguments{QStringLiteral("serve"), QStringLiteral("--listen"),
                           QStringLiteral("127.0.0.1:0")};
     if (!database.isEmpty())
-        arguments << QStringLiteral("--database") << QStringLiteral("sqlite:") + database;
+        arguments << QStringLiteral("--database") << database_url(database);
     child.start(QStringLiteral(QUIVERBOLT_RATING_BINARY), arguments + extra);
     if (!child.waitForStarted(start_limit_ms))
         return false;

@@ -18,7 +18,8 @@ public:
     explicit RatingServerProcess(QObject *parent = nullptr);
     ~RatingServerProcess() override;
 
-    // Starts "serve --listen 127.0.0.1:0 --database sqlite:<database>" plus
+    // Starts "serve --listen 127.0.0.1:0 --database sqlite:<database>" (or the
+    // PostgreSQL database that stands for that path, see testdatabase.h) plus
     // extra (no --database when database is empty), and waits until it
     // listens. False when it did not.
     bool start(const QString &database, const QStringList &extra = {});
