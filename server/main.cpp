@@ -20,8 +20,8 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <sys/resource.h>
 #include <random>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -215,8 +215,9 @@ int serve(const QStringList &arguments)
     // in before the first connection is accepted.
     std::unique_ptr<Routes> routes;
     RateLimiter limiter(rate_limit);
-    const auto admit = [&limiter, &metrics](const Request &request,
-                                            const net::ip::address &peer) -> std::optional<Response> {
+    const auto admit = [&limiter,
+                        &metrics](const Request &request,
+                                  const net::ip::address &peer) -> std::optional<Response> {
         // Only submissions count: pages and health checks are cheap.
         const beast::string_view target = request.target();
         if (request.method() != http::verb::post || target.substr(0, target.find('?')) != "/" ||

@@ -12,7 +12,8 @@ constexpr std::size_t sweep_every = 4096;
 
 } // namespace
 
-RateLimiter::RateLimiter(int per_minute) : rate(std::max(0, per_minute)) {}
+RateLimiter::RateLimiter(int per_minute) : rate(std::max(0, per_minute))
+{}
 
 RateLimiter::Key RateLimiter::key_of(const boost::asio::ip::address &address)
 {

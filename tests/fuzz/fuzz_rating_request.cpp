@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     static QCoreApplication app(*argc, *argv);
     server = new Server;
     const QString url = QStringLiteral("sqlite:") + server->dir.filePath(QStringLiteral("f.db"));
-    server->queue = std::make_unique<CommitQueue>(
-        [url](QString *error) { return open_store(url, error); });
+    server->queue =
+        std::make_unique<CommitQueue>([url](QString *error) { return open_store(url, error); });
     QString error;
     check(server->queue->start(&error), "the store does not open");
     server->routes = std::make_unique<Routes>(*server->queue, QStringLiteral("http://x/"));
@@ -78,9 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     Request request = parser.release();
-    const bool submission =
-        request.method() == http::verb::post &&
-        request.target().substr(0, request.target().find('?')) == "/";
+    const bool submission = request.method() == http::verb::post &&
+                            request.target().substr(0, request.target().find('?')) == "/";
 
     std::promise<Response> answered;
     std::future<Response> answer = answered.get_future();

@@ -31,16 +31,15 @@ bool is_well_formed_reply(const QByteArray &body)
         if (reader.readNext() == QXmlStreamReader::StartElement)
             elements << reader.name().toString();
     }
-    return !reader.hasError() &&
-           elements == QStringList{"rating", "local_top", "world_top", "message", "hiperlink",
-                                   "fsize"};
+    return !reader.hasError() && elements == QStringList{"rating",  "local_top", "world_top",
+                                                         "message", "hiperlink", "fsize"};
 }
 
 // The players' table as the operator's listing prints it.
 QByteArray listing(const QString &database)
 {
-    return run(rating_server_binary(), {QStringLiteral("list"), QStringLiteral("--database"),
-                                        database_url(database)})
+    return run(rating_server_binary(),
+               {QStringLiteral("list"), QStringLiteral("--database"), database_url(database)})
         .output;
 }
 
@@ -162,8 +161,8 @@ void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed_data()
     QTest::newRow("quote in the location")
         << QStringLiteral("Anna") << QStringLiteral("O'Brien\"; DELETE FROM players; --");
     QTest::newRow("always true") << QStringLiteral("' OR '1'='1") << QStringLiteral("' OR 1=1 --");
-    QTest::newRow("statement break") << QStringLiteral("a\\'; SELECT 1; --")
-                                     << QStringLiteral("$1 :p1 ?");
+    QTest::newRow("statement break")
+        << QStringLiteral("a\\'; SELECT 1; --") << QStringLiteral("$1 :p1 ?");
 }
 
 void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed()
@@ -184,9 +183,9 @@ void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed()
     QCOMPARE(read_as_game(result.body).world_text, QStringLiteral("2"));
 
     const QString shown = QString::fromUtf8(listing(database));
-    QVERIFY2(shown.contains(QLatin1Char('\t') + name + QLatin1Char('\t') + location +
-                            QLatin1Char('\t')),
-             qPrintable(shown));
+    QVERIFY2(
+        shown.contains(QLatin1Char('\t') + name + QLatin1Char('\t') + location + QLatin1Char('\t')),
+        qPrintable(shown));
     QVERIFY2(shown.contains(QStringLiteral("\tBystander\tOulu\t900\t")), qPrintable(shown));
     // The tables are still there and still take submissions.
     bystander.record = 950;
@@ -201,12 +200,12 @@ void ServerAbuseTest::oversized_requests_are_refused_data()
     // answer comes without the body being read.
     QTest::newRow("body announced over 8 KiB")
         << QByteArray("POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 1048576\r\n\r\nxml=") << 413;
-    QTest::newRow("body sent over 8 KiB")
-        << post_request("xml=" + QByteArray(9000, 'a')) << 413;
+    QTest::newRow("body sent over 8 KiB") << post_request("xml=" + QByteArray(9000, 'a')) << 413;
     QByteArray many_fields = "POST / HTTP/1.1\r\nHost: x\r\n";
     for (int i = 0; i < 100; ++i)
         many_fields += "X-Field-" + QByteArray::number(i) + ": 1\r\n";
-    QTest::newRow("a hundred header fields") << many_fields + "Content-Length: 4\r\n\r\nxml=" << 431;
+    QTest::newRow("a hundred header fields")
+        << many_fields + "Content-Length: 4\r\n\r\nxml=" << 431;
     QTest::newRow("head over 8 KiB")
         << "POST / HTTP/1.1\r\nHost: x\r\nCookie: " + QByteArray(9000, 'c') +
                "\r\nContent-Length: 4\r\n\r\nxml="
@@ -246,7 +245,8 @@ void ServerAbuseTest::connections_past_the_cap_get_503_at_once()
     const HttpResult turned_away =
         http_exchange(server->port(), post_request(genuine_body(Player())));
     QCOMPARE(turned_away.status, 503);
-    QCOMPARE(read_as_game(turned_away.body).message, QStringLiteral("Rating busy, try again later"));
+    QCOMPARE(read_as_game(turned_away.body).message,
+             QStringLiteral("Rating busy, try again later"));
 
     // Room again once one closes.
     held.front()->disconnectFromHost();
@@ -274,11 +274,20 @@ void ServerAbuseTest::random_and_mutated_bodies_get_well_formed_replies()
         for (int e = 0; e < edits && !body.isEmpty(); ++e) {
             const int at = static_cast<int>(random() % static_cast<unsigned>(body.size()));
             switch (random() % 5) {
-            case 0: body[at] = static_cast<char>(random()); break;
-            case 1: body.remove(at, 1 + static_cast<int>(random() % 16)); break;
-            case 2: body.insert(at, QByteArray(1 + random() % 8, static_cast<char>(random()))); break;
-            case 3: body.truncate(at); break;
-            default: body.insert(at, body.mid(static_cast<int>(random() % body.size()), 32));
+            case 0:
+                body[at] = static_cast<char>(random());
+                break;
+            case 1:
+                body.remove(at, 1 + static_cast<int>(random() % 16));
+                break;
+            case 2:
+                body.insert(at, QByteArray(1 + random() % 8, static_cast<char>(random())));
+                break;
+            case 3:
+                body.truncate(at);
+                break;
+            default:
+                body.insert(at, body.mid(static_cast<int>(random() % body.size()), 32));
             }
         }
         return body;

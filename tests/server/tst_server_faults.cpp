@@ -167,8 +167,7 @@ void ServerFaultsTest::kill_under_load_keeps_every_answered_submission()
         const QString name = QStringLiteral("Killed %1").arg(next++);
         Player player;
         player.name = name;
-        auto *exchange =
-            new HttpExchange(server.port(), post_request(genuine_body(player)), &loop);
+        auto *exchange = new HttpExchange(server.port(), post_request(genuine_body(player)), &loop);
         QObject::connect(exchange, &HttpExchange::finished, &loop, [&, exchange, name] {
             if (exchange->status() == 200)
                 answered << name;
@@ -241,7 +240,8 @@ void ServerFaultsTest::full_disk_in_child()
     // Submissions until the disk runs out: each a new player with a long name.
     GameView refused;
     for (int i = 0; i < 3000 && status != 503; ++i) {
-        const QString name = QStringLiteral("Filling the disk, player %1 ").arg(i).leftJustified(60, 'x');
+        const QString name =
+            QStringLiteral("Filling the disk, player %1 ").arg(i).leftJustified(60, 'x');
         refused = submit(server.port(), name, status);
         if (status == 200)
             answered << name;
@@ -255,8 +255,8 @@ void ServerFaultsTest::full_disk_in_child()
 
     // Room again: service returns by itself.
     QVERIFY(filler.remove());
-    QTRY_VERIFY_WITH_TIMEOUT((submit(server.port(), QStringLiteral("After"), status), status == 200),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (submit(server.port(), QStringLiteral("After"), status), status == 200), 30000);
     answered << QStringLiteral("After");
     QVERIFY2(server.stop(), server.log().right(2000).constData());
     QVERIFY2(server.log().contains("disk is full"), server.log().right(2000).constData());
@@ -286,18 +286,18 @@ void ServerFaultsTest::unwritable_database_in_child()
     if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=4m") != 0)
         QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs: ") + std::strerror(errno)));
     const QString database = dir.filePath(QStringLiteral("rating.db"));
-    const Run seeded = run(rating_server_binary(),
-                           {QStringLiteral("seed"), QStringLiteral("--players"),
-                            QStringLiteral("10"), QStringLiteral("--database"),
-                            QStringLiteral("sqlite:") + database});
+    const Run seeded =
+        run(rating_server_binary(),
+            {QStringLiteral("seed"), QStringLiteral("--players"), QStringLiteral("10"),
+             QStringLiteral("--database"), QStringLiteral("sqlite:") + database});
     QCOMPARE(seeded.exit_code, 0);
     QVERIFY2(mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0,
              std::strerror(errno));
 
-    const Run served = run(rating_server_binary(),
-                           {QStringLiteral("serve"), QStringLiteral("--listen"),
-                            QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"),
-                            QStringLiteral("sqlite:") + database});
+    const Run served =
+        run(rating_server_binary(),
+            {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+             QStringLiteral("--database"), QStringLiteral("sqlite:") + database});
     QCOMPARE(served.exit_code, 1);
     QVERIFY2(served.output.contains("cannot open the database: " + QFile::encodeName(database) +
                                     ": cannot write the database there"),
@@ -311,7 +311,8 @@ void ServerFaultsTest::postgresql_outage_is_answered_503_and_service_returns()
     if (!testing_postgresql())
         QSKIP("runs in the PostgreSQL run of the suite");
     // A PostgreSQL of its own, so that stopping it disturbs no other test.
-    const QString cluster = QStringLiteral("/tmp/qb-outage-%1").arg(QCoreApplication::applicationPid());
+    const QString cluster =
+        QStringLiteral("/tmp/qb-outage-%1").arg(QCoreApplication::applicationPid());
     const QString script = QStringLiteral(QUIVERBOLT_POSTGRESQL_SCRIPT);
     const auto cluster_command = [&](const char *what) {
         const Run result = run(script, {QLatin1String(what), cluster}, 120000);
@@ -338,8 +339,8 @@ void ServerFaultsTest::postgresql_outage_is_answered_503_and_service_returns()
     QVERIFY(cluster_command("resume"));
     QElapsedTimer back;
     back.start();
-    QTRY_VERIFY_WITH_TIMEOUT((submit(server.port(), QStringLiteral("After"), status), status == 200),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (submit(server.port(), QStringLiteral("After"), status), status == 200), 30000);
     // A figure, not a verdict: how long after its return the first submission passed.
     qInfo("served again %lld ms after PostgreSQL returned", static_cast<long long>(back.elapsed()));
     QTRY_COMPARE_WITH_TIMEOUT(http_exchange(server.port(), get_request("/healthz")).status, 200,

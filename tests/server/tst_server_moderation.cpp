@@ -87,16 +87,16 @@ void ServerModerationTest::list_shows_players_best_first_and_filters()
     QVERIFY2(rows.at(1).contains("\tm\tCleo\t\t600\t"), all.output.constData());
     QVERIFY2(rows.at(2).contains("\tm\tAnna\tOulu\t500\t"), all.output.constData());
 
-    const Run by_name = moderate({QStringLiteral("list"), QStringLiteral("--name"),
-                                  QStringLiteral("  ANNA ")});
+    const Run by_name =
+        moderate({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("  ANNA ")});
     QCOMPARE(by_name.output.trimmed().split('\n').size(), 1);
     QVERIFY(by_name.output.contains("\tAnna\tOulu\t"));
-    const Run no_location = moderate({QStringLiteral("list"), QStringLiteral("--location"),
-                                      QString()});
+    const Run no_location =
+        moderate({QStringLiteral("list"), QStringLiteral("--location"), QString()});
     QCOMPARE(no_location.output.trimmed().split('\n').size(), 1);
     QVERIFY(no_location.output.contains("\tCleo\t"));
-    const Run women = moderate({QStringLiteral("list"), QStringLiteral("--rating"),
-                                QStringLiteral("w")});
+    const Run women =
+        moderate({QStringLiteral("list"), QStringLiteral("--rating"), QStringLiteral("w")});
     QCOMPARE(women.exit_code, 0);
     QVERIFY(women.output.trimmed().isEmpty());
 }
@@ -107,10 +107,10 @@ void ServerModerationTest::removed_player_leaves_and_the_others_move_up()
     QCOMPARE(submit(QStringLiteral("Anna"), QStringLiteral("Oulu"), 500).world_text,
              QStringLiteral("2"));
 
-    const Run removed = moderate({QStringLiteral("remove"), QStringLiteral("--rating"),
-                                  QStringLiteral("m"), QStringLiteral("--name"),
-                                  QStringLiteral("cheater"), QStringLiteral("--location"),
-                                  QStringLiteral("OULU")});
+    const Run removed =
+        moderate({QStringLiteral("remove"), QStringLiteral("--rating"), QStringLiteral("m"),
+                  QStringLiteral("--name"), QStringLiteral("cheater"), QStringLiteral("--location"),
+                  QStringLiteral("OULU")});
     QCOMPARE(removed.exit_code, 0);
     QVERIFY(removed.output.contains("removed"));
     QVERIFY(!moderate({QStringLiteral("list")}).output.contains("Cheater"));
@@ -123,9 +123,9 @@ void ServerModerationTest::removed_player_leaves_and_the_others_move_up()
     QCOMPARE(submit(QStringLiteral("Cheater"), QStringLiteral("Oulu"), 50).world_text,
              QStringLiteral("2"));
 
-    const Run nobody = moderate({QStringLiteral("remove"), QStringLiteral("--rating"),
-                                 QStringLiteral("w"), QStringLiteral("--name"),
-                                 QStringLiteral("Nobody")});
+    const Run nobody =
+        moderate({QStringLiteral("remove"), QStringLiteral("--rating"), QStringLiteral("w"),
+                  QStringLiteral("--name"), QStringLiteral("Nobody")});
     QCOMPARE(nobody.exit_code, 1);
     QVERIFY(nobody.output.contains("no player"));
 }
@@ -134,9 +134,9 @@ void ServerModerationTest::banned_player_is_answered_and_not_stored_until_unbann
 {
     submit(QStringLiteral("Spammer"), QStringLiteral("Espoo"), 9000);
     submit(QStringLiteral("Anna"), QStringLiteral("Espoo"), 500);
-    const QStringList who{QStringLiteral("--rating"), QStringLiteral("m"), QStringLiteral("--name"),
-                          QStringLiteral("Spammer"), QStringLiteral("--location"),
-                          QStringLiteral("Espoo")};
+    const QStringList who{QStringLiteral("--rating"),   QStringLiteral("m"),
+                          QStringLiteral("--name"),     QStringLiteral("Spammer"),
+                          QStringLiteral("--location"), QStringLiteral("Espoo")};
 
     const Run banned = moderate(QStringList{QStringLiteral("ban")} + who);
     QCOMPARE(banned.exit_code, 0);
@@ -169,8 +169,8 @@ void ServerModerationTest::commands_check_their_options_data()
         << QStringList{"remove", "--rating", "m"} << QByteArray("wants --rating and --name");
     QTest::newRow("ban without a rating")
         << QStringList{"ban", "--name", "Anna"} << QByteArray("wants --rating and --name");
-    QTest::newRow("unknown rating") << QStringList{"list", "--rating", "x"}
-                                    << QByteArray("--rating wants m or w");
+    QTest::newRow("unknown rating")
+        << QStringList{"list", "--rating", "x"} << QByteArray("--rating wants m or w");
     QTest::newRow("stray argument") << QStringList{"unban", "now"} << QByteArray("now");
 }
 

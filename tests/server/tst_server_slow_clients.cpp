@@ -62,9 +62,8 @@ void ServerSlowClientsTest::fresh_submission_is_answered_past_slow_and_idle_conn
             connect(raw, &QTcpSocket::disconnected, this, [&slow_closed] { ++slow_closed; });
             slow.push_back(std::move(socket));
         } else {
-            connect(raw, &QTcpSocket::connected, raw, [raw] {
-                raw->write("GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-            });
+            connect(raw, &QTcpSocket::connected, raw,
+                    [raw] { raw->write("GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"); });
             connect(raw, &QTcpSocket::readyRead, raw, [raw, &kept_answered] {
                 if (raw->readAll().contains("\r\n\r\nok"))
                     ++kept_answered;
