@@ -5,8 +5,10 @@
 // real SQLite store. Every request that parses gets a response; every answer
 // to a submission is a reply document the game can read.
 #include "http/session.h"
+#include "routes/metrics.h"
 #include "routes/routes.h"
 #include "store/commitqueue.h"
+#include "store/readpool.h"
 #include "store/store.h"
 
 #include "fuzzcheck.h"
@@ -28,6 +30,8 @@ struct Server
                           ? QStringLiteral("/dev/shm/quiverbolt-fuzz-XXXXXX")
                           : QDir::tempPath() + QStringLiteral("/quiverbolt-fuzz-XXXXXX")};
     std::unique_ptr<CommitQueue> queue;
+    std::unique_ptr<ReadPool> reads;
+    Metrics metrics;
     std::unique_ptr<Routes> routes;
 };
 
@@ -56,7 +60,11 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         std::make_unique<CommitQueue>([url](QString *error) { return open_store(url, error); });
     QString error;
     check(server->queue->start(&error), "the store does not open");
-    server->routes = std::make_unique<Routes>(*server->queue, QStringLiteral("http://x/"));
+    server->reads =
+        std::make_unique<ReadPool>([url](QString *error) { return open_store(url, error); }, 1);
+    check(server->reads->start(&error), "the store does not open for reading");
+    server->routes = std::make_unique<Routes>(*server->queue, QStringLiteral("http://x/"),
+                                              *server->reads, server->metrics);
     return 0;
 }
 
