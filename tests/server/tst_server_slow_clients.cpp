@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 // A thousand clients that trickle a byte a second and a thousand idle
 // kept-alive connections: a fresh submission is still answered, and the
-// tricklers are let go at their head's deadline.
+// tricklers are let go at their head's deadline, those that stop in the body
+// at the body's.
 
 #include "support/httpexchange.h"
 #include "support/ratingserverprocess.h"
@@ -21,6 +22,8 @@ namespace {
 
 constexpr int trickling = 1000;
 constexpr int idle = 1000;
+// Connections that send a whole head and stop in the body.
+constexpr int stalled = 10;
 
 } // namespace
 
@@ -53,8 +56,19 @@ void ServerSlowClientsTest::fresh_submission_is_answered_past_slow_and_idle_conn
 
     std::vector<std::unique_ptr<QTcpSocket>> slow;
     std::vector<std::unique_ptr<QTcpSocket>> kept;
+    std::vector<std::unique_ptr<QTcpSocket>> stopped;
     int slow_closed = 0;
+    int stopped_closed = 0;
     int kept_answered = 0;
+    for (int i = 0; i < stalled; ++i) {
+        stopped.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket *raw = stopped.back().get();
+        connect(raw, &QTcpSocket::connected, raw, [raw] {
+            raw->write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 100\r\n\r\nxml=");
+        });
+        connect(raw, &QTcpSocket::disconnected, this, [&stopped_closed] { ++stopped_closed; });
+        raw->connectToHost(QHostAddress::LocalHost, server.port());
+    }
     for (int i = 0; i < trickling + idle; ++i) {
         auto socket = std::make_unique<QTcpSocket>();
         QTcpSocket *raw = socket.get();
@@ -99,6 +113,10 @@ void ServerSlowClientsTest::fresh_submission_is_answered_past_slow_and_idle_conn
 
     // The head's deadline lets the tricklers go; the idle ones are still held.
     QTRY_VERIFY_WITH_TIMEOUT(slow_closed == trickling, 60000);
+    // So does the body's deadline those that stopped in the body, unanswered.
+    QTRY_VERIFY_WITH_TIMEOUT(stopped_closed == stalled, 60000);
+    for (auto &socket : stopped)
+        QVERIFY(socket->readAll().isEmpty());
     trickle.stop();
     int kept_open = 0;
     for (auto &socket : kept)
