@@ -17,7 +17,7 @@
 #include "support/httpexchange.h"
 #include "support/runprogram.h"
 #include "support/submissions.h"
-#include "support/systembus.h"
+#include "support/privatebus.h"
 #include "support/testhome.h"
 
 #include <QDBusConnection>

@@ -11,8 +11,7 @@
 #include "support/files.h"
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
-#include "support/sessionbus.h"
-#include "support/systembus.h"
+#include "support/privatebus.h"
 #include "support/testhome.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "storage/savefile.h"
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
-#include "support/systembus.h"
+#include "support/privatebus.h"
 #include "support/testhome.h"
 
 #include <QAccelerometer>

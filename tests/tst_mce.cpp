@@ -11,7 +11,7 @@
 #include "support/files.h"
 #include "support/mcepeer.h"
 #include "support/scriptedaccelerometer.h"
-#include "support/systembus.h"
+#include "support/privatebus.h"
 #include "support/runprogram.h"
 #include "support/testhome.h"
 

@@ -16,6 +16,7 @@
 
 #include "game/gamestate.h"
 #include "game/smoothedaccelerometerfilter.h"
+#include "support/checkprocess.h"
 #include "support/scriptedaccelerometer.h"
 
 #include <numeric>
@@ -336,8 +337,8 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("check");
-        add_checks(QStringLiteral("core"), TestSensorPluginCore::staticMetaObject);
-        add_checks(QStringLiteral("gui"), TestSensorPluginGui::staticMetaObject);
+        add_check_rows(QStringLiteral("core"), TestSensorPluginCore::staticMetaObject);
+        add_check_rows(QStringLiteral("gui"), TestSensorPluginGui::staticMetaObject);
     }
 
     void check_passes_in_a_process_of_its_own()
@@ -358,43 +359,17 @@ private slots:
         environment.insert(QStringLiteral("QUIVERBOLT_IIO_ROOT"),
                            config.filePath(QStringLiteral("no-devices")));
 
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QCoreApplication::applicationFilePath(),
-                      {QStringLiteral("--check"), kind, check});
-        QVERIFY(process.waitForFinished(120000));
-        const QByteArray output = process.readAll();
-        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
-                 output.constData());
+        const Run result = run_check(kind, check, environment);
+        QVERIFY2(result.exit_code == 0, result.output.constData());
     }
 
-private:
-    static void add_checks(const QString &kind, const QMetaObject &checks)
-    {
-        for (int i = checks.methodOffset(); i < checks.methodCount(); ++i) {
-            const QMetaMethod method = checks.method(i);
-            const QString name = QString::fromLatin1(method.name());
-            if (method.methodType() == QMetaMethod::Slot && !name.endsWith(QLatin1String("_data")))
-                QTest::newRow(qPrintable(name)) << kind << name;
-        }
-    }
 };
 
 int main(int argc, char *argv[])
 {
-    if (argc == 4 && qstrcmp(argv[1], "--check") == 0) {
-        int app_argc = 1;
-        char *check_argv[] = {argv[0], argv[3]};
-        if (qstrcmp(argv[2], "gui") == 0) {
-            QGuiApplication app(app_argc, argv);
-            TestSensorPluginGui checks;
-            return QTest::qExec(&checks, 2, check_argv);
-        }
-        QCoreApplication app(app_argc, argv);
-        TestSensorPluginCore checks;
-        return QTest::qExec(&checks, 2, check_argv);
-    }
+    const int check = run_check_if_asked<TestSensorPluginCore, TestSensorPluginGui>(argc, argv);
+    if (check >= 0)
+        return check;
     QCoreApplication app(argc, argv);
     TestSensorPlugin test;
     return QTest::qExec(&test, argc, argv);

@@ -26,7 +26,7 @@ public slots:
     void get_url() {}
 };
 
-class RatingMessagesTest : public QObject
+class TestRatingMessages : public QObject
 {
     Q_OBJECT
 
@@ -39,12 +39,12 @@ private:
     FormHost host;
 };
 
-void RatingMessagesTest::initTestCase()
+void TestRatingMessages::initTestCase()
 {
     host.form.setupUi(&host);
 }
 
-void RatingMessagesTest::message_fits_the_link_button_data()
+void TestRatingMessages::message_fits_the_link_button_data()
 {
     QTest::addColumn<QString>("message");
     // Places of up to seven digits: a rating of ten million players.
@@ -68,7 +68,7 @@ void RatingMessagesTest::message_fits_the_link_button_data()
     QTest::newRow("banned") << banned_reply().message;
 }
 
-void RatingMessagesTest::message_fits_the_link_button()
+void TestRatingMessages::message_fits_the_link_button()
 {
     QFETCH(QString, message);
     QPushButton *button = host.form.tip_view;
@@ -80,5 +80,5 @@ void RatingMessagesTest::message_fits_the_link_button()
                             .arg(button->width())));
 }
 
-QTEST_MAIN(RatingMessagesTest)
+QTEST_MAIN(TestRatingMessages)
 #include "tst_rating_messages.moc"

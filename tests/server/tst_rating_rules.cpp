@@ -66,7 +66,7 @@ Player player_of_sex(const QString &sex)
 
 } // namespace
 
-class RatingRulesTest : public QObject
+class TestRatingRules : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +89,7 @@ private slots:
     void rejection_has_dash_places_a_reason_and_a_client_error();
 };
 
-void RatingRulesTest::genuine_submission_is_accepted_as_typed_data()
+void TestRatingRules::genuine_submission_is_accepted_as_typed_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<Rating>("rating");
@@ -138,7 +138,7 @@ void RatingRulesTest::genuine_submission_is_accepted_as_typed_data()
         << body_with(cut) << Rating::men << QStringLiteral("Anna") << QStringLiteral("Oulu") << 500;
 }
 
-void RatingRulesTest::genuine_submission_is_accepted_as_typed()
+void TestRatingRules::genuine_submission_is_accepted_as_typed()
 {
     QFETCH(QByteArray, body);
     QFETCH(Rating, rating);
@@ -156,7 +156,7 @@ void RatingRulesTest::genuine_submission_is_accepted_as_typed()
     QCOMPARE(parsed.submission->location_key, identity_key(location));
 }
 
-void RatingRulesTest::broken_submission_is_rejected_data()
+void TestRatingRules::broken_submission_is_rejected_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<Rejection>("rejection");
@@ -218,7 +218,7 @@ void RatingRulesTest::broken_submission_is_rejected_data()
         << genuine_body(player_with(1, value_limit + 1, 1)) << Rejection::value_too_high;
 }
 
-void RatingRulesTest::broken_submission_is_rejected()
+void TestRatingRules::broken_submission_is_rejected()
 {
     QFETCH(QByteArray, body);
     QFETCH(Rejection, rejection);
@@ -227,7 +227,7 @@ void RatingRulesTest::broken_submission_is_rejected()
     QCOMPARE(parsed.rejection, rejection);
 }
 
-void RatingRulesTest::display_text_keeps_only_what_xml_allows_data()
+void TestRatingRules::display_text_keeps_only_what_xml_allows_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
@@ -243,14 +243,14 @@ void RatingRulesTest::display_text_keeps_only_what_xml_allows_data()
                                 << QString::fromUtf8("Anna \xF0\x9F\x98\x80");
 }
 
-void RatingRulesTest::display_text_keeps_only_what_xml_allows()
+void TestRatingRules::display_text_keeps_only_what_xml_allows()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QCOMPARE(display_text(typed), shown);
 }
 
-void RatingRulesTest::names_fold_to_one_player_data()
+void TestRatingRules::names_fold_to_one_player_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -269,7 +269,7 @@ void RatingRulesTest::names_fold_to_one_player_data()
         << QStringLiteral("Anna Maria") << QStringLiteral("AnnaMaria") << false;
 }
 
-void RatingRulesTest::names_fold_to_one_player()
+void TestRatingRules::names_fold_to_one_player()
 {
     QFETCH(QString, first);
     QFETCH(QString, second);
@@ -277,7 +277,7 @@ void RatingRulesTest::names_fold_to_one_player()
     QCOMPARE(identity_key(first) == identity_key(second), same);
 }
 
-void RatingRulesTest::ordinal_names_the_place_data()
+void TestRatingRules::ordinal_names_the_place_data()
 {
     QTest::addColumn<int>("place");
     QTest::addColumn<QString>("text");
@@ -289,14 +289,14 @@ void RatingRulesTest::ordinal_names_the_place_data()
         QTest::newRow(row.second) << row.first << QString::fromLatin1(row.second);
 }
 
-void RatingRulesTest::ordinal_names_the_place()
+void TestRatingRules::ordinal_names_the_place()
 {
     QFETCH(int, place);
     QFETCH(QString, text);
     QCOMPARE(ordinal(place), text);
 }
 
-void RatingRulesTest::accepted_reply_is_the_document_the_game_reads()
+void TestRatingRules::accepted_reply_is_the_document_the_game_reads()
 {
     Standing standing;
     standing.player_id = 42;
@@ -322,7 +322,7 @@ void RatingRulesTest::accepted_reply_is_the_document_the_game_reads()
     QCOMPARE(state.fsize, 18);
 }
 
-void RatingRulesTest::reply_without_location_has_no_local_place()
+void TestRatingRules::reply_without_location_has_no_local_place()
 {
     Standing standing;
     standing.player_id = 7;
@@ -336,7 +336,7 @@ void RatingRulesTest::reply_without_location_has_no_local_place()
     QCOMPARE(view.link, QStringLiteral("http://h/rating/m?player=7"));
 }
 
-void RatingRulesTest::lower_value_reply_says_the_best_stays()
+void TestRatingRules::lower_value_reply_says_the_best_stays()
 {
     Standing standing;
     standing.player_id = 7;
@@ -347,7 +347,7 @@ void RatingRulesTest::lower_value_reply_says_the_best_stays()
     QCOMPARE(reply.message, QStringLiteral("Your best stays 2nd!"));
 }
 
-void RatingRulesTest::reply_texts_are_escaped_for_xml()
+void TestRatingRules::reply_texts_are_escaped_for_xml()
 {
     Reply reply;
     reply.message = QStringLiteral("a<b & c>d ]]> \"q\"");
@@ -360,7 +360,7 @@ void RatingRulesTest::reply_texts_are_escaped_for_xml()
     QCOMPARE(view.link, reply.hiperlink);
 }
 
-void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error_data()
+void TestRatingRules::rejection_has_dash_places_a_reason_and_a_client_error_data()
 {
     QTest::addColumn<Rejection>("rejection");
     QTest::addColumn<int>("status");
@@ -389,7 +389,7 @@ void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error_data
         << Rejection::value_too_high << 422 << QStringLiteral("No phone shakes that hard");
 }
 
-void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error()
+void TestRatingRules::rejection_has_dash_places_a_reason_and_a_client_error()
 {
     QFETCH(Rejection, rejection);
     QFETCH(int, status);
@@ -403,5 +403,5 @@ void RatingRulesTest::rejection_has_dash_places_a_reason_and_a_client_error()
     QCOMPARE(view.link, QString());
 }
 
-QTEST_GUILESS_MAIN(RatingRulesTest)
+QTEST_GUILESS_MAIN(TestRatingRules)
 #include "tst_rating_rules.moc"

@@ -133,7 +133,7 @@ private:
 
 Q_DECLARE_METATYPE(QVector<Queued>)
 
-class RatingStoreTest : public QObject
+class TestRatingStore : public QObject
 {
     Q_OBJECT
 
@@ -162,19 +162,19 @@ private:
     int stores = 0;
 };
 
-void RatingStoreTest::initTestCase()
+void TestRatingStore::initTestCase()
 {
     qInfo() << (testing_postgresql() ? "on PostgreSQL" : "on SQLite");
 }
 
-void RatingStoreTest::init()
+void TestRatingStore::init()
 {
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     file = dir->filePath(QStringLiteral("store.db"));
 }
 
-std::unique_ptr<Store> RatingStoreTest::open_store_here()
+std::unique_ptr<Store> TestRatingStore::open_store_here()
 {
     QString error;
     std::unique_ptr<Store> store = open_store(database_url(file), &error);
@@ -183,7 +183,7 @@ std::unique_ptr<Store> RatingStoreTest::open_store_here()
     return store;
 }
 
-std::unique_ptr<Store> RatingStoreTest::fresh_store(QString *path)
+std::unique_ptr<Store> TestRatingStore::fresh_store(QString *path)
 {
     const QString other = dir->filePath(QStringLiteral("store%1.db").arg(++stores));
     if (path)
@@ -195,7 +195,7 @@ std::unique_ptr<Store> RatingStoreTest::fresh_store(QString *path)
     return store;
 }
 
-void RatingStoreTest::batch_is_stored_in_order_with_places_data()
+void TestRatingStore::batch_is_stored_in_order_with_places_data()
 {
     QTest::addColumn<QVector<Queued>>("batch");
     const Rating m = Rating::men;
@@ -215,7 +215,7 @@ void RatingStoreTest::batch_is_stored_in_order_with_places_data()
                            {"Bob", "Oulu", m, 650, 2, 2, true, 1}};
 }
 
-void RatingStoreTest::batch_is_stored_in_order_with_places()
+void TestRatingStore::batch_is_stored_in_order_with_places()
 {
     QFETCH(QVector<Queued>, batch);
     std::unique_ptr<Store> store = open_store_here();
@@ -249,7 +249,7 @@ void RatingStoreTest::batch_is_stored_in_order_with_places()
     }
 }
 
-void RatingStoreTest::reopened_store_keeps_players_and_schema_version()
+void TestRatingStore::reopened_store_keeps_players_and_schema_version()
 {
     {
         std::unique_ptr<Store> store = open_store_here();
@@ -285,7 +285,7 @@ void RatingStoreTest::reopened_store_keeps_players_and_schema_version()
     QCOMPARE(row, QVariantList({QStringLiteral("Anna"), 500, 1000, 1}));
 }
 
-void RatingStoreTest::added_players_are_added_once()
+void TestRatingStore::added_players_are_added_once()
 {
     std::unique_ptr<Store> store = open_store_here();
     QVERIFY(store);
@@ -299,7 +299,7 @@ void RatingStoreTest::added_players_are_added_once()
              QVariantList({2, 800}));
 }
 
-void RatingStoreTest::standings_follow_the_ranking_rules_data()
+void TestRatingStore::standings_follow_the_ranking_rules_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<int>("world");
@@ -341,7 +341,7 @@ void RatingStoreTest::standings_follow_the_ranking_rules_data()
         << 1 << true;
 }
 
-void RatingStoreTest::standings_follow_the_ranking_rules()
+void TestRatingStore::standings_follow_the_ranking_rules()
 {
     QFETCH(QStringList, steps);
     QFETCH(int, world);
@@ -382,7 +382,7 @@ void RatingStoreTest::standings_follow_the_ranking_rules()
     QCOMPARE(local_place, local);
 }
 
-void RatingStoreTest::places_stay_exact_through_many_submissions()
+void TestRatingStore::places_stay_exact_through_many_submissions()
 {
     std::unique_ptr<Store> store = fresh_store();
     QVERIFY(store);
@@ -424,7 +424,7 @@ void RatingStoreTest::places_stay_exact_through_many_submissions()
     }
 }
 
-void RatingStoreTest::a_submission_that_fails_alone_leaves_the_others_stored()
+void TestRatingStore::a_submission_that_fails_alone_leaves_the_others_stored()
 {
     std::unique_ptr<Store> store = fresh_store();
     QVERIFY(store);
@@ -446,7 +446,7 @@ void RatingStoreTest::a_submission_that_fails_alone_leaves_the_others_stored()
     QCOMPARE(standings[0].local_place, 3);
 }
 
-void RatingStoreTest::added_players_join_the_places_once()
+void TestRatingStore::added_players_join_the_places_once()
 {
     std::unique_ptr<Store> store = fresh_store();
     QVERIFY(store);
@@ -480,7 +480,7 @@ void RatingStoreTest::added_players_join_the_places_once()
     QCOMPARE(standings[0].local_place, 2);
 }
 
-void RatingStoreTest::older_schema_is_brought_up_to_date_with_its_players_placed()
+void TestRatingStore::older_schema_is_brought_up_to_date_with_its_players_placed()
 {
     // A database as the first version of the server left it: players alone.
     const QString path = dir->filePath(QStringLiteral("old.db"));
@@ -525,7 +525,7 @@ void RatingStoreTest::older_schema_is_brought_up_to_date_with_its_players_placed
     QCOMPARE(standings[0].local_place, 2);
 }
 
-void RatingStoreTest::database_newer_than_the_program_is_refused()
+void TestRatingStore::database_newer_than_the_program_is_refused()
 {
     QString path;
     QVERIFY(fresh_store(&path));
@@ -540,5 +540,5 @@ void RatingStoreTest::database_newer_than_the_program_is_refused()
     QVERIFY2(error.contains(QLatin1String("newer than this program")), qPrintable(error));
 }
 
-QTEST_GUILESS_MAIN(RatingStoreTest)
+QTEST_GUILESS_MAIN(TestRatingStore)
 #include "tst_rating_store.moc"

@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class ServerInstallTest : public QObject
+class TestServerInstall : public QObject
 {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ private:
     QByteArray unit;
 };
 
-void ServerInstallTest::initTestCase()
+void TestServerInstall::initTestCase()
 {
     QVERIFY(prefix.isValid());
     QProcess install;
@@ -47,7 +47,7 @@ void ServerInstallTest::initTestCase()
     unit = file.readAll();
 }
 
-void ServerInstallTest::server_component_holds_the_server_files_only()
+void TestServerInstall::server_component_holds_the_server_files_only()
 {
     QStringList files;
     QDirIterator it(prefix.path(), QDir::Files, QDirIterator::Subdirectories);
@@ -62,7 +62,7 @@ void ServerInstallTest::server_component_holds_the_server_files_only()
                                                 "/doc/quiverbolt-rating-server/copyright")}));
 }
 
-void ServerInstallTest::installed_server_runs()
+void TestServerInstall::installed_server_runs()
 {
     QProcess server;
     server.start(path(QStringLiteral(QUIVERBOLT_INSTALL_BINDIR "/quiverbolt-rating")),
@@ -72,7 +72,7 @@ void ServerInstallTest::installed_server_runs()
     QVERIFY(server.readAllStandardOutput().startsWith("quiverbolt-rating "));
 }
 
-void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined_data()
+void TestServerInstall::unit_runs_the_server_unprivileged_and_confined_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("ExecStart")
@@ -87,13 +87,13 @@ void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined_data()
         QTest::newRow(line) << QByteArray(line);
 }
 
-void ServerInstallTest::unit_runs_the_server_unprivileged_and_confined()
+void TestServerInstall::unit_runs_the_server_unprivileged_and_confined()
 {
     QFETCH(QByteArray, line);
     QVERIFY2(unit.split('\n').contains(line), unit.constData());
 }
 
-void ServerInstallTest::unit_passes_systemd_verification()
+void TestServerInstall::unit_passes_systemd_verification()
 {
     const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
     if (analyze.isEmpty())
@@ -104,5 +104,5 @@ void ServerInstallTest::unit_passes_systemd_verification()
     QVERIFY2(verify.exit_code == 0 && verify.output.isEmpty(), verify.output.constData());
 }
 
-QTEST_GUILESS_MAIN(ServerInstallTest)
+QTEST_GUILESS_MAIN(TestServerInstall)
 #include "tst_server_install.moc"

@@ -50,7 +50,7 @@ Player player_number(int i, int value)
 
 } // namespace
 
-class ServerLoadTest : public QObject
+class TestServerLoad : public QObject
 {
     Q_OBJECT
 
@@ -60,7 +60,7 @@ private slots:
     void answered_submissions_survive_kill_9();
 };
 
-void ServerLoadTest::many_clients_at_once_are_all_stored_with_consistent_places()
+void TestServerLoad::many_clients_at_once_are_all_stored_with_consistent_places()
 {
     constexpr int players = 80;
     QTemporaryDir dir;
@@ -123,7 +123,7 @@ void ServerLoadTest::many_clients_at_once_are_all_stored_with_consistent_places(
     QCOMPARE(totals.value(2).toLongLong(), best_sum);
 }
 
-void ServerLoadTest::one_player_from_many_clients_keeps_the_highest_value()
+void TestServerLoad::one_player_from_many_clients_keeps_the_highest_value()
 {
     constexpr int submissions = 40;
     QTemporaryDir dir;
@@ -158,7 +158,7 @@ void ServerLoadTest::one_player_from_many_clients_keeps_the_highest_value()
     QCOMPARE(row.value(2).toInt(), submissions);
 }
 
-void ServerLoadTest::answered_submissions_survive_kill_9()
+void TestServerLoad::answered_submissions_survive_kill_9()
 {
     constexpr int players = 24;
     QTemporaryDir dir;
@@ -202,5 +202,5 @@ void ServerLoadTest::answered_submissions_survive_kill_9()
     QCOMPARE(db.row(QStringLiteral("SELECT count(*) FROM players")).value(0).toInt(), players);
 }
 
-QTEST_GUILESS_MAIN(ServerLoadTest)
+QTEST_GUILESS_MAIN(TestServerLoad)
 #include "tst_server_load.moc"

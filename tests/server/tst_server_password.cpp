@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class ServerPasswordTest : public QObject
+class TestServerPassword : public QObject
 {
     Q_OBJECT
 
@@ -33,7 +33,7 @@ private:
     QString password_file;
 };
 
-void ServerPasswordTest::initTestCase()
+void TestServerPassword::initTestCase()
 {
     if (!testing_postgresql())
         QSKIP("needs the test PostgreSQL (QUIVERBOLT_TEST_POSTGRESQL)");
@@ -49,7 +49,7 @@ void ServerPasswordTest::initTestCase()
     QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 }
 
-QProcessEnvironment ServerPasswordTest::environment_with(const QString &file)
+QProcessEnvironment TestServerPassword::environment_with(const QString &file)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("PGPASSWORD"));
@@ -58,14 +58,14 @@ QProcessEnvironment ServerPasswordTest::environment_with(const QString &file)
     return env;
 }
 
-void ServerPasswordTest::password_comes_from_the_password_file_data()
+void TestServerPassword::password_comes_from_the_password_file_data()
 {
     QTest::addColumn<bool>("in_environment");
     QTest::newRow("PGPASSFILE") << true;
     QTest::newRow("passfile in the URI") << false;
 }
 
-void ServerPasswordTest::password_comes_from_the_password_file()
+void TestServerPassword::password_comes_from_the_password_file()
 {
     QFETCH(bool, in_environment);
     QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
@@ -86,7 +86,7 @@ void ServerPasswordTest::password_comes_from_the_password_file()
     QVERIFY(server.stop());
 }
 
-void ServerPasswordTest::without_a_password_the_server_says_why()
+void TestServerPassword::without_a_password_the_server_says_why()
 {
     const QString url = postgresql_url(database).replace(QStringLiteral("user=quiverbolt"),
                                                          QStringLiteral("user=") + password_role);
@@ -103,7 +103,7 @@ void ServerPasswordTest::without_a_password_the_server_says_why()
              output.constData());
 }
 
-void ServerPasswordTest::a_password_in_the_url_stays_out_of_the_log()
+void TestServerPassword::a_password_in_the_url_stays_out_of_the_log()
 {
     const QString url =
         QStringLiteral("postgresql://%1:%2@/%3?host=%4")
@@ -118,5 +118,5 @@ void ServerPasswordTest::a_password_in_the_url_stays_out_of_the_log()
     QVERIFY2(!server.log().contains(password_of_role), server.log().constData());
 }
 
-QTEST_GUILESS_MAIN(ServerPasswordTest)
+QTEST_GUILESS_MAIN(TestServerPassword)
 #include "tst_server_password.moc"

@@ -35,7 +35,7 @@ QByteArray with_sex(const QString &sex)
 
 } // namespace
 
-class ServerProtocolTest : public QObject
+class TestServerProtocol : public QObject
 {
     Q_OBJECT
 
@@ -69,19 +69,19 @@ private:
     QString database;
 };
 
-void ServerProtocolTest::initTestCase()
+void TestServerProtocol::initTestCase()
 {
     QVERIFY(dir.isValid());
     database = dir.filePath(QStringLiteral("r.db"));
     QVERIFY2(server.start(database), server.log().constData());
 }
 
-void ServerProtocolTest::cleanupTestCase()
+void TestServerProtocol::cleanupTestCase()
 {
     QVERIFY2(server.stop(), server.log().right(2000).constData());
 }
 
-void ServerProtocolTest::submission_is_answered_as_the_game_reads_it_data()
+void TestServerProtocol::submission_is_answered_as_the_game_reads_it_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("status");
@@ -131,7 +131,7 @@ void ServerProtocolTest::submission_is_answered_as_the_game_reads_it_data()
                               << QStringLiteral("Submission not readable");
 }
 
-void ServerProtocolTest::submission_is_answered_as_the_game_reads_it()
+void TestServerProtocol::submission_is_answered_as_the_game_reads_it()
 {
     QFETCH(QByteArray, request);
     QFETCH(int, status);
@@ -156,7 +156,7 @@ void ServerProtocolTest::submission_is_answered_as_the_game_reads_it()
     }
 }
 
-void ServerProtocolTest::raw_bytes_are_stored_as_typed_data()
+void TestServerProtocol::raw_bytes_are_stored_as_typed_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("location");
@@ -176,7 +176,7 @@ void ServerProtocolTest::raw_bytes_are_stored_as_typed_data()
         << QStringLiteral("x'); DROP TABLE players; --");
 }
 
-void ServerProtocolTest::raw_bytes_are_stored_as_typed()
+void TestServerProtocol::raw_bytes_are_stored_as_typed()
 {
     QFETCH(QString, name);
     QFETCH(QString, location);
@@ -199,7 +199,7 @@ void ServerProtocolTest::raw_bytes_are_stored_as_typed()
     QCOMPARE(row.value(3).toInt(), 1);
 }
 
-void ServerProtocolTest::later_lower_value_keeps_the_best_and_its_places()
+void TestServerProtocol::later_lower_value_keeps_the_best_and_its_places()
 {
     Player player = named(QStringLiteral("Steady"), QStringLiteral("Lowtown"));
     player.record = 400;
@@ -226,7 +226,7 @@ void ServerProtocolTest::later_lower_value_keeps_the_best_and_its_places()
     QCOMPARE(row.value(1).toInt(), 2);
 }
 
-void ServerProtocolTest::body_larger_than_any_document_gets_413_with_a_reply()
+void TestServerProtocol::body_larger_than_any_document_gets_413_with_a_reply()
 {
     const QByteArray body = "xml=" + QByteArray(20000, 'x');
     const HttpResult result = http_exchange(server.port(), post_request(body));
@@ -236,7 +236,7 @@ void ServerProtocolTest::body_larger_than_any_document_gets_413_with_a_reply()
     QCOMPARE(view.world_text, QStringLiteral("-"));
 }
 
-void ServerProtocolTest::kept_alive_connection_answers_request_after_request()
+void TestServerProtocol::kept_alive_connection_answers_request_after_request()
 {
     // Two requests back to back on one connection, the first kept alive.
     QByteArray first = post_request(genuine_body(named("Alive", "Keepton")));
@@ -255,7 +255,7 @@ void ServerProtocolTest::kept_alive_connection_answers_request_after_request()
     QVERIFY(received.endsWith("\r\n\r\nok\n"));
 }
 
-void ServerProtocolTest::body_is_awaited_after_100_continue()
+void TestServerProtocol::body_is_awaited_after_100_continue()
 {
     const QByteArray body = genuine_body(named("Patient", "Oulu"));
     QByteArray request = post_request(body);
@@ -277,7 +277,7 @@ void ServerProtocolTest::body_is_awaited_after_100_continue()
     QVERIFY2(received.startsWith("HTTP/1.1 200 OK"), received.constData());
 }
 
-void ServerProtocolTest::other_paths_and_methods_are_refused_data()
+void TestServerProtocol::other_paths_and_methods_are_refused_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("status");
@@ -289,21 +289,21 @@ void ServerProtocolTest::other_paths_and_methods_are_refused_data()
         << QByteArray(post_request("xml=").replace("POST / ", "POST /submit ")) << 404;
 }
 
-void ServerProtocolTest::other_paths_and_methods_are_refused()
+void TestServerProtocol::other_paths_and_methods_are_refused()
 {
     QFETCH(QByteArray, request);
     QFETCH(int, status);
     QCOMPARE(http_exchange(server.port(), request).status, status);
 }
 
-void ServerProtocolTest::health_says_ok_while_the_database_answers()
+void TestServerProtocol::health_says_ok_while_the_database_answers()
 {
     const HttpResult result = http_exchange(server.port(), get_request("/healthz"));
     QCOMPARE(result.status, 200);
     QCOMPARE(result.body, QByteArray("ok\n"));
 }
 
-void ServerProtocolTest::every_request_is_logged_with_its_time()
+void TestServerProtocol::every_request_is_logged_with_its_time()
 {
     http_exchange(server.port(), get_request("/healthz?probe=1"));
     QTRY_VERIFY_WITH_TIMEOUT(server.log().contains("GET /healthz 200 "), 10000);
@@ -312,7 +312,7 @@ void ServerProtocolTest::every_request_is_logged_with_its_time()
     QVERIFY2(QString::fromUtf8(server.log()).contains(line), server.log().right(500).constData());
 }
 
-void ServerProtocolTest::public_url_option_sets_the_link()
+void TestServerProtocol::public_url_option_sets_the_link()
 {
     QTemporaryDir own;
     RatingServerProcess other;
@@ -328,7 +328,7 @@ void ServerProtocolTest::public_url_option_sets_the_link()
     QVERIFY(other.stop());
 }
 
-void ServerProtocolTest::default_database_is_in_the_data_folder()
+void TestServerProtocol::default_database_is_in_the_data_folder()
 {
     QTemporaryDir data;
     RatingServerProcess other;
@@ -345,7 +345,7 @@ void ServerProtocolTest::default_database_is_in_the_data_folder()
     QCOMPARE(db.row(QStringLiteral("SELECT count(*) FROM players")).value(0).toInt(), 1);
 }
 
-void ServerProtocolTest::database_newer_than_the_program_is_refused()
+void TestServerProtocol::database_newer_than_the_program_is_refused()
 {
     QTemporaryDir own;
     const QString file = own.filePath(QStringLiteral("new.db"));
@@ -367,7 +367,7 @@ void ServerProtocolTest::database_newer_than_the_program_is_refused()
     QVERIFY2(result.output.contains("newer than this program"), result.output.constData());
 }
 
-void ServerProtocolTest::address_in_use_is_an_error()
+void TestServerProtocol::address_in_use_is_an_error()
 {
     QTemporaryDir own;
     const Run result =
@@ -379,7 +379,7 @@ void ServerProtocolTest::address_in_use_is_an_error()
     QVERIFY2(result.output.contains("cannot listen on 127.0.0.1:"), result.output.constData());
 }
 
-void ServerProtocolTest::seed_adds_the_players_asked_for()
+void TestServerProtocol::seed_adds_the_players_asked_for()
 {
     QTemporaryDir own;
     const QString file = own.filePath(QStringLiteral("seeded.db"));
@@ -412,7 +412,7 @@ void ServerProtocolTest::seed_adds_the_players_asked_for()
     QVERIFY(other.stop());
 }
 
-void ServerProtocolTest::command_line_explains_itself_data()
+void TestServerProtocol::command_line_explains_itself_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exit_code");
@@ -436,7 +436,7 @@ void ServerProtocolTest::command_line_explains_itself_data()
         << QByteArray("unsupported database URL");
 }
 
-void ServerProtocolTest::command_line_explains_itself()
+void TestServerProtocol::command_line_explains_itself()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exit_code);
@@ -446,7 +446,7 @@ void ServerProtocolTest::command_line_explains_itself()
     QVERIFY2(result.output.contains(says), result.output.constData());
 }
 
-void ServerProtocolTest::terminate_answers_what_is_in_flight_and_exits_zero()
+void TestServerProtocol::terminate_answers_what_is_in_flight_and_exits_zero()
 {
     QTemporaryDir own;
     const QString file = own.filePath(QStringLiteral("t.db"));
@@ -497,5 +497,5 @@ void ServerProtocolTest::terminate_answers_what_is_in_flight_and_exits_zero()
     QVERIFY(answered >= 1);
 }
 
-QTEST_GUILESS_MAIN(ServerProtocolTest)
+QTEST_GUILESS_MAIN(TestServerProtocol)
 #include "tst_server_protocol.moc"

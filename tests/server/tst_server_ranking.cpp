@@ -27,7 +27,7 @@ struct Step
 
 Q_DECLARE_METATYPE(QVector<Step>)
 
-class ServerRankingTest : public QObject
+class TestServerRanking : public QObject
 {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ private slots:
     void places_are_competition_places();
 };
 
-void ServerRankingTest::places_are_competition_places_data()
+void TestServerRanking::places_are_competition_places_data()
 {
     QTest::addColumn<QVector<Step>>("steps");
     const QString m = QStringLiteral("m");
@@ -77,7 +77,7 @@ void ServerRankingTest::places_are_competition_places_data()
                          {"A", "Oulu", m, 50, "1", "1", 0}};
 }
 
-void ServerRankingTest::places_are_competition_places()
+void TestServerRanking::places_are_competition_places()
 {
     QFETCH(QVector<Step>, steps);
 
@@ -111,5 +111,5 @@ void ServerRankingTest::places_are_competition_places()
     QVERIFY(server.stop());
 }
 
-QTEST_GUILESS_MAIN(ServerRankingTest)
+QTEST_GUILESS_MAIN(TestServerRanking)
 #include "tst_server_ranking.moc"

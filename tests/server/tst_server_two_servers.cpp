@@ -14,7 +14,7 @@
 #include <map>
 #include <memory>
 
-class TwoServersTest : public QObject
+class TestTwoServers : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ private slots:
     void both_servers_answer_the_same_places();
 };
 
-void TwoServersTest::both_servers_answer_the_same_places()
+void TestTwoServers::both_servers_answer_the_same_places()
 {
     QTemporaryDir dir;
     const QString database = dir.filePath(QStringLiteral("shared.db"));
@@ -90,5 +90,5 @@ void TwoServersTest::both_servers_answer_the_same_places()
     QVERIFY(second.stop());
 }
 
-QTEST_GUILESS_MAIN(TwoServersTest)
+QTEST_GUILESS_MAIN(TestTwoServers)
 #include "tst_server_two_servers.moc"

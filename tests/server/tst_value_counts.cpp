@@ -38,7 +38,7 @@ int above_from_counts(const Counts &counts, int value)
 
 } // namespace
 
-class ValueCountsTest : public QObject
+class TestValueCounts : public QObject
 {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ private slots:
     void a_move_keeps_each_level_total();
 };
 
-void ValueCountsTest::counts_above_equal_a_plain_count_data()
+void TestValueCounts::counts_above_equal_a_plain_count_data()
 {
     QTest::addColumn<std::vector<int>>("values");
     QTest::addColumn<std::vector<int>>("probes");
@@ -63,7 +63,7 @@ void ValueCountsTest::counts_above_equal_a_plain_count_data()
                             value_counts::top_value};
 }
 
-void ValueCountsTest::counts_above_equal_a_plain_count()
+void TestValueCounts::counts_above_equal_a_plain_count()
 {
     QFETCH(std::vector<int>, values);
     QFETCH(std::vector<int>, probes);
@@ -77,7 +77,7 @@ void ValueCountsTest::counts_above_equal_a_plain_count()
     }
 }
 
-void ValueCountsTest::a_move_keeps_each_level_total()
+void TestValueCounts::a_move_keeps_each_level_total()
 {
     // Players raise their best at random; after every raise the counts answer
     // every probe as a plain count of the bests does.
@@ -112,5 +112,5 @@ void ValueCountsTest::a_move_keeps_each_level_total()
     }
 }
 
-QTEST_GUILESS_MAIN(ValueCountsTest)
+QTEST_GUILESS_MAIN(TestValueCounts)
 #include "tst_value_counts.moc"

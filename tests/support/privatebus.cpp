@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 QuiverBolt developers
 // SPDX-License-Identifier: MIT
-#include "support/sessionbus.h"
+#include "support/privatebus.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -9,44 +9,52 @@ namespace {
 
 constexpr int start_timeout_ms = 10000;
 
-// A session bus as desktops run one: every peer is the user's own.
-QByteArray bus_config(const QString &socket_path)
+// Everyone may connect, own any name, call anyone and listen to everything:
+// the peers on this bus are all ours. Without a policy the daemon refuses
+// the Hello of every connection.
+QByteArray bus_config(const QByteArray &type, const QString &socket_path)
 {
     return QByteArrayLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
                              "Configuration 1.0//EN\"\n"
                              " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                              "<busconfig>\n"
-                             "  <type>session</type>\n"
+                             "  <type>") +
+           type +
+           QByteArrayLiteral("</type>\n"
                              "  <listen>unix:path=") +
            socket_path.toUtf8() +
            QByteArrayLiteral("</listen>\n"
                              "  <auth>EXTERNAL</auth>\n"
                              "  <policy context=\"default\">\n"
-                             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                             "    <allow eavesdrop=\"true\"/>\n"
+                             "    <allow user=\"*\"/>\n"
                              "    <allow own=\"*\"/>\n"
+                             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                             "    <allow receive_sender=\"*\"/>\n"
+                             "    <allow eavesdrop=\"true\"/>\n"
                              "  </policy>\n"
                              "</busconfig>\n");
 }
 
 } // namespace
 
-SessionBus::SessionBus()
+PrivateBus::PrivateBus(Kind kind)
 {
+    const QByteArray type = kind == Kind::System ? "system" : "session";
     if (!dir.isValid()) {
         failure = QStringLiteral("no temporary folder: ") + dir.errorString();
         return;
     }
-    const QString config_path = dir.filePath(QStringLiteral("session.conf"));
+    const QString config_path = dir.filePath(QString::fromLatin1(type + ".conf"));
     QFile config(config_path);
     if (!config.open(QIODevice::WriteOnly) ||
-        config.write(bus_config(dir.filePath(QStringLiteral("session_bus_socket")))) < 0) {
+        config.write(bus_config(type, dir.filePath(QString::fromLatin1(type + "_bus_socket")))) < 0) {
         failure = QStringLiteral("cannot write ") + config_path;
         return;
     }
     config.close();
 
-    // The daemon prints its address once it listens.
+    // The daemon prints its address once it listens; that line is our signal
+    // that it is ready.
     daemon.setProcessChannelMode(QProcess::SeparateChannels);
     daemon.start(QStringLiteral("dbus-daemon"),
                  {QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
@@ -68,10 +76,11 @@ SessionBus::SessionBus()
         }
     }
     bus_address = QString::fromUtf8(daemon.readLine()).trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", bus_address.toUtf8());
+    qputenv(kind == Kind::System ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS",
+            bus_address.toUtf8());
 }
 
-SessionBus::~SessionBus()
+PrivateBus::~PrivateBus()
 {
     if (daemon.state() == QProcess::NotRunning)
         return;
