@@ -13,7 +13,7 @@ using boost::asio::ip::make_address;
 
 } // namespace
 
-class RateLimiterTest : public QObject
+class TestRateLimiter : public QObject
 {
     Q_OBJECT
 
@@ -25,7 +25,7 @@ private slots:
     void zero_turns_the_limit_off();
 };
 
-void RateLimiterTest::a_minute_of_submissions_then_one_per_refill_data()
+void TestRateLimiter::a_minute_of_submissions_then_one_per_refill_data()
 {
     QTest::addColumn<int>("per_minute");
     QTest::newRow("one a minute") << 1;
@@ -33,7 +33,7 @@ void RateLimiterTest::a_minute_of_submissions_then_one_per_refill_data()
     QTest::newRow("six hundred a minute") << 600;
 }
 
-void RateLimiterTest::a_minute_of_submissions_then_one_per_refill()
+void TestRateLimiter::a_minute_of_submissions_then_one_per_refill()
 {
     QFETCH(int, per_minute);
     RateLimiter limiter(per_minute);
@@ -56,19 +56,24 @@ void RateLimiterTest::a_minute_of_submissions_then_one_per_refill()
     QVERIFY(!limiter.take(address, later));
 }
 
-void RateLimiterTest::addresses_share_a_bucket_data()
+void TestRateLimiter::addresses_share_a_bucket_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<bool>("shared");
-    QTest::newRow("IPv4, another address") << "192.0.2.7" << "192.0.2.8" << false;
-    QTest::newRow("IPv6, same /64") << "2001:db8:1:2::1" << "2001:db8:1:2:ffff::9" << true;
-    QTest::newRow("IPv6, another /64") << "2001:db8:1:2::1" << "2001:db8:1:3::1" << false;
-    QTest::newRow("IPv4 as mapped IPv6") << "192.0.2.7" << "::ffff:192.0.2.7" << true;
-    QTest::newRow("IPv4 against IPv6 of the same bytes") << "192.0.2.7" << "c000:207::" << false;
+    QTest::newRow("IPv4, another address") << "192.0.2.7"
+                                           << "192.0.2.8" << false;
+    QTest::newRow("IPv6, same /64") << "2001:db8:1:2::1"
+                                    << "2001:db8:1:2:ffff::9" << true;
+    QTest::newRow("IPv6, another /64") << "2001:db8:1:2::1"
+                                       << "2001:db8:1:3::1" << false;
+    QTest::newRow("IPv4 as mapped IPv6") << "192.0.2.7"
+                                         << "::ffff:192.0.2.7" << true;
+    QTest::newRow("IPv4 against IPv6 of the same bytes") << "192.0.2.7"
+                                                         << "c000:207::" << false;
 }
 
-void RateLimiterTest::addresses_share_a_bucket()
+void TestRateLimiter::addresses_share_a_bucket()
 {
     QFETCH(QString, first);
     QFETCH(QString, second);
@@ -80,7 +85,7 @@ void RateLimiterTest::addresses_share_a_bucket()
     QCOMPARE(limiter.take(make_address(second.toStdString()), now), !shared);
 }
 
-void RateLimiterTest::zero_turns_the_limit_off()
+void TestRateLimiter::zero_turns_the_limit_off()
 {
     RateLimiter limiter(0);
     const Clock::time_point now = Clock::now();
@@ -88,5 +93,5 @@ void RateLimiterTest::zero_turns_the_limit_off()
         QVERIFY(limiter.take(make_address("192.0.2.7"), now));
 }
 
-QTEST_GUILESS_MAIN(RateLimiterTest)
+QTEST_GUILESS_MAIN(TestRateLimiter)
 #include "tst_rate_limiter.moc"

@@ -46,7 +46,7 @@ QByteArray listing(const QString &database)
 
 } // namespace
 
-class ServerAbuseTest : public QObject
+class TestServerAbuse : public QObject
 {
     Q_OBJECT
 
@@ -69,7 +69,7 @@ private:
     std::unique_ptr<RatingServerProcess> server;
 };
 
-void ServerAbuseTest::init()
+void TestServerAbuse::init()
 {
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
@@ -77,7 +77,7 @@ void ServerAbuseTest::init()
     server = std::make_unique<RatingServerProcess>();
 }
 
-void ServerAbuseTest::cleanup()
+void TestServerAbuse::cleanup()
 {
     if (server)
         server->stop();
@@ -85,7 +85,7 @@ void ServerAbuseTest::cleanup()
     dir.reset();
 }
 
-void ServerAbuseTest::submissions_past_the_rate_limit_get_429_with_a_reply_data()
+void TestServerAbuse::submissions_past_the_rate_limit_get_429_with_a_reply_data()
 {
     QTest::addColumn<int>("limit");
     QTest::addColumn<int>("accepted");
@@ -94,7 +94,7 @@ void ServerAbuseTest::submissions_past_the_rate_limit_get_429_with_a_reply_data(
     QTest::newRow("no limit") << 0 << 40;
 }
 
-void ServerAbuseTest::submissions_past_the_rate_limit_get_429_with_a_reply()
+void TestServerAbuse::submissions_past_the_rate_limit_get_429_with_a_reply()
 {
     QFETCH(int, limit);
     QFETCH(int, accepted);
@@ -117,7 +117,7 @@ void ServerAbuseTest::submissions_past_the_rate_limit_get_429_with_a_reply()
     QCOMPARE(http_exchange(server->port(), get_request("/healthz")).status, 200);
 }
 
-void ServerAbuseTest::resubmitted_document_changes_no_place_and_no_best()
+void TestServerAbuse::resubmitted_document_changes_no_place_and_no_best()
 {
     QVERIFY(server->start(database));
     Player anna;
@@ -153,7 +153,7 @@ void ServerAbuseTest::resubmitted_document_changes_no_place_and_no_best()
     QCOMPARE(after_rows.at(1), before_rows.at(1));
 }
 
-void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed_data()
+void TestServerAbuse::hostile_names_are_stored_and_shown_as_typed_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("location");
@@ -166,7 +166,7 @@ void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed_data()
         << QStringLiteral("a\\'; SELECT 1; --") << QStringLiteral("$1 :p1 ?");
 }
 
-void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed()
+void TestServerAbuse::hostile_names_are_stored_and_shown_as_typed()
 {
     QFETCH(QString, name);
     QFETCH(QString, location);
@@ -193,7 +193,7 @@ void ServerAbuseTest::hostile_names_are_stored_and_shown_as_typed()
     QCOMPARE(http_exchange(server->port(), post_request(genuine_body(bystander))).status, 200);
 }
 
-void ServerAbuseTest::oversized_requests_are_refused_data()
+void TestServerAbuse::oversized_requests_are_refused_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("status");
@@ -213,7 +213,7 @@ void ServerAbuseTest::oversized_requests_are_refused_data()
         << 431;
 }
 
-void ServerAbuseTest::oversized_requests_are_refused()
+void TestServerAbuse::oversized_requests_are_refused()
 {
     QFETCH(QByteArray, request);
     QFETCH(int, status);
@@ -224,7 +224,7 @@ void ServerAbuseTest::oversized_requests_are_refused()
     QVERIFY(!read_as_game(result.body).message.isEmpty());
 }
 
-void ServerAbuseTest::connections_past_the_cap_get_503_at_once()
+void TestServerAbuse::connections_past_the_cap_get_503_at_once()
 {
     constexpr int cap = 5;
     QVERIFY(server->start(database, {QStringLiteral("--max-connections"), QString::number(cap)}));
@@ -262,7 +262,7 @@ void ServerAbuseTest::connections_past_the_cap_get_503_at_once()
     QCOMPARE(status, 200);
 }
 
-void ServerAbuseTest::random_and_mutated_bodies_get_well_formed_replies()
+void TestServerAbuse::random_and_mutated_bodies_get_well_formed_replies()
 {
     QVERIFY(server->start(database));
     std::mt19937 random(20260);
@@ -347,5 +347,5 @@ void ServerAbuseTest::random_and_mutated_bodies_get_well_formed_replies()
     QCOMPARE(http_exchange(server->port(), post_request(genuine_body(Player()))).status, 200);
 }
 
-QTEST_GUILESS_MAIN(ServerAbuseTest)
+QTEST_GUILESS_MAIN(TestServerAbuse)
 #include "tst_server_abuse.moc"

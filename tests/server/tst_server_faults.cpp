@@ -107,7 +107,7 @@ GameView submit(quint16 port, const QString &name, int &status)
 
 } // namespace
 
-class ServerFaultsTest : public QObject
+class TestServerFaults : public QObject
 {
     Q_OBJECT
 
@@ -125,7 +125,7 @@ private:
     void unwritable_database_in_child();
 };
 
-void ServerFaultsTest::run_in_mount_namespace_child()
+void TestServerFaults::run_in_mount_namespace_child()
 {
     QString reason;
     QStringList command = mount_namespace_command(reason);
@@ -149,7 +149,7 @@ void ServerFaultsTest::run_in_mount_namespace_child()
              qPrintable(output));
 }
 
-void ServerFaultsTest::kill_under_load_keeps_every_answered_submission()
+void TestServerFaults::kill_under_load_keeps_every_answered_submission()
 {
     QTemporaryDir dir;
     const QString database = dir.filePath(QStringLiteral("rating.db"));
@@ -204,7 +204,7 @@ void ServerFaultsTest::kill_under_load_keeps_every_answered_submission()
     QVERIFY(again.stop());
 }
 
-void ServerFaultsTest::full_disk_is_answered_503_and_service_returns()
+void TestServerFaults::full_disk_is_answered_503_and_service_returns()
 {
     if (testing_postgresql())
         QSKIP("a full disk is SQLite's; PostgreSQL's own outage has a test below");
@@ -214,7 +214,7 @@ void ServerFaultsTest::full_disk_is_answered_503_and_service_returns()
         run_in_mount_namespace_child();
 }
 
-void ServerFaultsTest::full_disk_in_child()
+void TestServerFaults::full_disk_in_child()
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
@@ -269,7 +269,7 @@ void ServerFaultsTest::full_disk_in_child()
     umount2(folder.constData(), MNT_DETACH);
 }
 
-void ServerFaultsTest::unwritable_database_is_an_error_at_start()
+void TestServerFaults::unwritable_database_is_an_error_at_start()
 {
     if (testing_postgresql())
         QSKIP("a file that cannot be written is SQLite's");
@@ -279,7 +279,7 @@ void ServerFaultsTest::unwritable_database_is_an_error_at_start()
         run_in_mount_namespace_child();
 }
 
-void ServerFaultsTest::unwritable_database_in_child()
+void TestServerFaults::unwritable_database_in_child()
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
@@ -306,7 +306,7 @@ void ServerFaultsTest::unwritable_database_in_child()
     umount2(folder.constData(), MNT_DETACH);
 }
 
-void ServerFaultsTest::postgresql_outage_is_answered_503_and_service_returns()
+void TestServerFaults::postgresql_outage_is_answered_503_and_service_returns()
 {
     if (!testing_postgresql())
         QSKIP("runs in the PostgreSQL run of the suite");
@@ -349,5 +349,5 @@ void ServerFaultsTest::postgresql_outage_is_answered_503_and_service_returns()
     QVERIFY(cluster_command("stop"));
 }
 
-QTEST_GUILESS_MAIN(ServerFaultsTest)
+QTEST_GUILESS_MAIN(TestServerFaults)
 #include "tst_server_faults.moc"

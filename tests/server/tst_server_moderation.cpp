@@ -14,7 +14,7 @@
 
 #include <memory>
 
-class ServerModerationTest : public QObject
+class TestServerModeration : public QObject
 {
     Q_OBJECT
 
@@ -37,7 +37,7 @@ private:
     std::unique_ptr<RatingServerProcess> server;
 };
 
-void ServerModerationTest::init()
+void TestServerModeration::init()
 {
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
@@ -46,7 +46,7 @@ void ServerModerationTest::init()
     QVERIFY(server->start(database));
 }
 
-void ServerModerationTest::cleanup()
+void TestServerModeration::cleanup()
 {
     if (server)
         QVERIFY2(server->stop(), server->log().constData());
@@ -54,13 +54,13 @@ void ServerModerationTest::cleanup()
     dir.reset();
 }
 
-Run ServerModerationTest::moderate(const QStringList &arguments)
+Run TestServerModeration::moderate(const QStringList &arguments)
 {
     return run(rating_server_binary(),
                arguments + QStringList{QStringLiteral("--database"), database_url(database)});
 }
 
-GameView ServerModerationTest::submit(const QString &name, const QString &location, int record,
+GameView TestServerModeration::submit(const QString &name, const QString &location, int record,
                                       int expected_status)
 {
     Player player;
@@ -73,7 +73,7 @@ GameView ServerModerationTest::submit(const QString &name, const QString &locati
     return result.status == expected_status ? read_as_game(result.body) : GameView();
 }
 
-void ServerModerationTest::list_shows_players_best_first_and_filters()
+void TestServerModeration::list_shows_players_best_first_and_filters()
 {
     submit(QStringLiteral("Anna"), QStringLiteral("Oulu"), 500);
     submit(QStringLiteral("Bert"), QStringLiteral("Turku"), 800);
@@ -101,7 +101,7 @@ void ServerModerationTest::list_shows_players_best_first_and_filters()
     QVERIFY(women.output.trimmed().isEmpty());
 }
 
-void ServerModerationTest::removed_player_leaves_and_the_others_move_up()
+void TestServerModeration::removed_player_leaves_and_the_others_move_up()
 {
     submit(QStringLiteral("Cheater"), QStringLiteral("Oulu"), 9000);
     QCOMPARE(submit(QStringLiteral("Anna"), QStringLiteral("Oulu"), 500).world_text,
@@ -130,7 +130,7 @@ void ServerModerationTest::removed_player_leaves_and_the_others_move_up()
     QVERIFY(nobody.output.contains("no player"));
 }
 
-void ServerModerationTest::banned_player_is_answered_and_not_stored_until_unbanned()
+void TestServerModeration::banned_player_is_answered_and_not_stored_until_unbanned()
 {
     submit(QStringLiteral("Spammer"), QStringLiteral("Espoo"), 9000);
     submit(QStringLiteral("Anna"), QStringLiteral("Espoo"), 500);
@@ -161,7 +161,7 @@ void ServerModerationTest::banned_player_is_answered_and_not_stored_until_unbann
     QCOMPARE(moderate(QStringList{QStringLiteral("unban")} + who).exit_code, 1);
 }
 
-void ServerModerationTest::commands_check_their_options_data()
+void TestServerModeration::commands_check_their_options_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("said");
@@ -174,7 +174,7 @@ void ServerModerationTest::commands_check_their_options_data()
     QTest::newRow("stray argument") << QStringList{"unban", "now"} << QByteArray("now");
 }
 
-void ServerModerationTest::commands_check_their_options()
+void TestServerModeration::commands_check_their_options()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, said);
@@ -183,5 +183,5 @@ void ServerModerationTest::commands_check_their_options()
     QVERIFY2(result.output.contains(said), result.output.constData());
 }
 
-QTEST_GUILESS_MAIN(ServerModerationTest)
+QTEST_GUILESS_MAIN(TestServerModeration)
 #include "tst_server_moderation.moc"

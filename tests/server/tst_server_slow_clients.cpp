@@ -27,7 +27,7 @@ constexpr int stalled = 10;
 
 } // namespace
 
-class ServerSlowClientsTest : public QObject
+class TestServerSlowClients : public QObject
 {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ private slots:
     void fresh_submission_is_answered_past_slow_and_idle_connections();
 };
 
-void ServerSlowClientsTest::initTestCase()
+void TestServerSlowClients::initTestCase()
 {
     // Two thousand sockets and more: this process needs the files for them.
     rlimit files{};
@@ -47,7 +47,7 @@ void ServerSlowClientsTest::initTestCase()
         QSKIP("the open-files limit is too low for this many connections");
 }
 
-void ServerSlowClientsTest::fresh_submission_is_answered_past_slow_and_idle_connections()
+void TestServerSlowClients::fresh_submission_is_answered_past_slow_and_idle_connections()
 {
     QTemporaryDir dir;
     RatingServerProcess server;
@@ -125,5 +125,5 @@ void ServerSlowClientsTest::fresh_submission_is_answered_past_slow_and_idle_conn
     QVERIFY2(server.stop(), server.log().right(2000).constData());
 }
 
-QTEST_GUILESS_MAIN(ServerSlowClientsTest)
+QTEST_GUILESS_MAIN(TestServerSlowClients)
 #include "tst_server_slow_clients.moc"
