@@ -6,6 +6,7 @@
 #include "support/files.h"
 #include "support/genuinekey.h"
 #include "support/modaldialog.h"
+#include "support/mountnamespace.h"
 #include "support/testhome.h"
 
 #include <QApplication>
@@ -46,27 +47,6 @@ QString widget_text(QWidget &window, const char *name)
 {
     auto *button = window.findChild<QPushButton *>(QLatin1String(name));
     return button ? button->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
-}
-
-// The way into a private mount namespace: plain for root, with a user namespace
-// that maps us to root otherwise. Empty, with the reason, when neither works.
-QStringList mount_namespace_command(QString &reason)
-{
-    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
-    if (unshare.isEmpty()) {
-        reason = QStringLiteral("unshare is not installed");
-        return {};
-    }
-    for (const QString &flags : {QStringLiteral("-m"), QStringLiteral("-rm")}) {
-        QProcess probe;
-        probe.start(unshare, {flags, QStringLiteral("true")});
-        if (probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit &&
-            probe.exitCode() == 0)
-            return {unshare, flags, QStringLiteral("--")};
-        reason = QString::fromLocal8Bit(probe.readAllStandardError()).trimmed();
-    }
-    reason = QStringLiteral("no mount namespace can be made here: ") + reason;
-    return {};
 }
 
 // Unmounts the documents folder when the row ends, so the home folder can go.

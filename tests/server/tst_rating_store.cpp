@@ -5,6 +5,7 @@
 // names (SQLite, or the test PostgreSQL: see support/testdatabase.h).
 
 #include "support/databasefile.h"
+#include "support/directconnection.h"
 #include "support/testdatabase.h"
 
 #include "rating/submission.h"
@@ -91,43 +92,6 @@ struct Model
     }
 };
 
-// A direct connection to the database behind a path, for what the store
-// does not offer: an old schema, a newer version.
-class DirectConnection
-{
-public:
-    explicit DirectConnection(const QString &path)
-    {
-        if (testing_postgresql()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setDatabaseName(postgresql_database_name(path));
-            db.setHostName(postgresql_socket_folder());
-            db.setUserName(QStringLiteral("quiverbolt"));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-        }
-        db.open();
-    }
-    ~DirectConnection()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool run(const QString &sql)
-    {
-        QSqlQuery query(db);
-        if (query.exec(sql))
-            return true;
-        qWarning() << sql << query.lastError().text();
-        return false;
-    }
-
-private:
-    const QString name = QStringLiteral("direct");
-    QSqlDatabase db;
-};
 
 } // namespace
 

@@ -6,9 +6,11 @@
 // nothing mounted here is seen outside it or outlives it.
 
 #include "support/httpexchange.h"
+#include "support/mountnamespace.h"
 #include "support/ratingserverprocess.h"
 #include "support/runprogram.h"
 #include "support/submissions.h"
+#include "support/directconnection.h"
 #include "support/testdatabase.h"
 
 #include <QElapsedTimer>
@@ -28,73 +30,6 @@
 namespace {
 
 constexpr char child_variable[] = "QUIVERBOLT_SERVER_FAULT_CHILD";
-
-// The way into a private mount namespace: plain for root, with a user
-// namespace that maps us to root otherwise. Empty, with the reason, when
-// neither works.
-QStringList mount_namespace_command(QString &reason)
-{
-    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
-    if (unshare.isEmpty()) {
-        reason = QStringLiteral("unshare is not installed");
-        return {};
-    }
-    for (const QString &flags : {QStringLiteral("-m"), QStringLiteral("-rm")}) {
-        QProcess probe;
-        probe.start(unshare, {flags, QStringLiteral("true")});
-        if (probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit &&
-            probe.exitCode() == 0)
-            return {unshare, flags, QStringLiteral("--")};
-        reason = QString::fromLocal8Bit(probe.readAllStandardError()).trimmed();
-    }
-    reason = QStringLiteral("no mount namespace can be made here: ") + reason;
-    return {};
-}
-
-// Players of a database by name, and what SQLite says of the file.
-class DirectConnection
-{
-public:
-    explicit DirectConnection(const QString &path)
-    {
-        if (testing_postgresql()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setDatabaseName(postgresql_database_name(path));
-            db.setHostName(postgresql_socket_folder());
-            db.setUserName(QStringLiteral("quiverbolt"));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-        }
-        db.open();
-    }
-    ~DirectConnection()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-    }
-    QSet<QString> names()
-    {
-        QSet<QString> found;
-        QSqlQuery query(QStringLiteral("SELECT name FROM players"), db);
-        while (query.next())
-            found.insert(query.value(0).toString());
-        return found;
-    }
-    QString integrity()
-    {
-        QSqlQuery query(QStringLiteral("PRAGMA integrity_check"), db);
-        QStringList lines;
-        while (query.next())
-            lines << query.value(0).toString();
-        return query.lastError().isValid() ? query.lastError().text() : lines.join('\n');
-    }
-
-private:
-    const QString name = QStringLiteral("direct");
-    QSqlDatabase db;
-};
 
 GameView submit(quint16 port, const QString &name, int &status)
 {
